@@ -1,0 +1,43 @@
+# The two everyday commands: `make demo` and `make test`.
+JOBS ?= $(shell nproc)
+PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+            libjavascriptcoregtk-4.1-dev libgumbo-dev
+ARMHF_PACKAGES := cmake make g++ crossbuild-essential-armhf qemu-user libgtest-dev
+
+.PHONY: all deps build test test-sanitizers test-asan test-tsan demo test-armhf clean
+
+all: build
+
+deps:
+	@tools/install-packages.sh $(PACKAGES)
+
+build: deps
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default -j $(JOBS)
+
+test: build
+	@ctest --preset default -j $(JOBS)
+
+test-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@ctest --preset asan -j $(JOBS)
+
+test-tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	@ctest --preset tsan -j $(JOBS)
+
+test-sanitizers: test-asan test-tsan
+
+demo: build
+	@build/default/tvhost/tvhost --time-scale 4 examples/player.html
+
+test-armhf:
+	@tools/install-packages.sh $(ARMHF_PACKAGES)
+	@cmake --preset armhf >/dev/null
+	@cmake --build --preset armhf -j $(JOBS)
+	@ctest --preset armhf -j $(JOBS) --timeout 300
+
+clean:
+	rm -rf build

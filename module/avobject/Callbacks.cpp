@@ -1,0 +1,58 @@
+// Page-callback registration and the play-state notification.
+#include <cstdio>
+
+#include "avobject/plRuvoAVObject.h"
+#include "host/np_log.h"
+
+namespace NSPlRuvoAVObject {
+
+namespace {
+
+constexpr char kLogSource[] = "plRuvoAVObject";
+
+// One callback's two registration fields. A name replaces the stored name
+// (whose buffer is freed); otherwise an object replaces the stored object
+// (released; the new one retained). The other field stays.
+int Register(const char* label, char*& storedName, NPObject*& storedObject,
+             char* name, NPObject* object) {
+  if (name != nullptr) {
+    if (storedName != nullptr) NPNFuncs.memfree(storedName);
+    storedName = name;
+    NPLOG(nplog::kInfo, "%s functionName = %s\n", label, name);
+    return 1;
+  }
+  if (object == nullptr) return 0;
+  if (object == storedObject) {
+    NPLOG(nplog::kTrace, "Register same callback, do nothing\n");
+    return 1;
+  }
+  if (storedObject != nullptr) NPNFuncs.releaseobject(storedObject);
+  storedObject = NPNFuncs.retainobject(object);
+  NPLOG(nplog::kInfo, "%s functionObj = %p\n", label, static_cast<void*>(storedObject));
+  return 1;
+}
+
+}  // namespace
+
+int CPlRuvoAVObject::SetonPlayStateChange(_NPPluginObjInfo*, char* name, NPObject* obj) {
+  return Register("SetonPlayStateChange", monPlayStateChangeName,
+                  monPlayStateChangeObj, name, obj);
+}
+
+int CPlRuvoAVObject::SetonUpdateProgress(_NPPluginObjInfo*, char* name, NPObject* obj) {
+  return Register("SetonUpdateProgress", monUpdateProgressName,
+                  monUpdateProgressObj, name, obj);
+}
+
+int CPlRuvoAVObject::PlayStateChangeCallback(_NPPluginObjInfo*) {
+  // The digit is taken now, not when the page is called: two changes in one
+  // operation reach the page as two calls with their own digits.
+  char digit[2] = {};
+  snprintf(digit, sizeof digit, "%d", static_cast<int>(stAVObjMember.mplayState));
+  NPLOG(nplog::kInfo, "[%s][%s][%s]",
+        monPlayStateChangeName != nullptr ? monPlayStateChangeName : "", digit, "");
+  PluginCall(eCALLBACK_PLAY_STATE_CHANGE, digit, "");
+  return 1;
+}
+
+}  // namespace NSPlRuvoAVObject

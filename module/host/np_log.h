@@ -1,0 +1,55 @@
+// The module's two links to the browser: its copy of the browser's function
+// table, and the logging hook through which every diagnostic goes.
+#ifndef HOST_NP_LOG_H
+#define HOST_NP_LOG_H
+
+#include "npfunctions.h"
+
+// Filled by NP_Initialize; all zero before. Every browser call goes through
+// it.
+extern "C" NPNetscapeFuncs NPNFuncs;
+
+// The browser process exports its print function through this variable. It
+// is referenced weakly, so the module also loads into a host that does not
+// export it, and then logs nothing.
+typedef void (*WeWebKitPrintFunc)(int module, int level, const char* format,
+                                  ...);
+extern "C" WeWebKitPrintFunc weWebKitPrint __attribute__((weak));
+
+namespace nplog {
+
+enum Level {
+  kMustNotHappen = 1,  // a browser call that must never be made
+  kFailure = 2,
+  kInfo = 4,
+  kTrace = 5,
+};
+
+// Lets the compiler check each message's arguments against its format.
+int CheckFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+template <typename... Args>
+void Write(int level, const char* format, Args... args) {
+  // The hook is read afresh for every message; it may be absent or null.
+  if (&weWebKitPrint == nullptr) return;
+  WeWebKitPrintFunc print = weWebKitPrint;
+  if (print != nullptr) print(2, level, format, args...);
+}
+
+}  // namespace nplog
+
+// Logs one message with the common prefix, the source file named by the
+// file-scope constant kLogSource, the function name and the line.
+#define NPLOG(level, format, ...)                                          \
+  do {                                                                     \
+    (void)sizeof(::nplog::CheckFormat("[%s:%s:%d]\n          " format,     \
+                                      kLogSource, __func__,                \
+                                      __LINE__ __VA_OPT__(, ) __VA_ARGS__)); \
+    ::nplog::Write(level, "[%s:%s:%d]\n          " format, kLogSource,     \
+                   __func__, __LINE__ __VA_OPT__(, ) __VA_ARGS__);         \
+  } while (0)
+
+// A blank trace marks entry into the function.
+#define NPLOG_ENTRY() NPLOG(::nplog::kTrace, " ")
+
+#endif  // HOST_NP_LOG_H

@@ -1,0 +1,214 @@
+// Scheduling page callbacks onto the browser's main thread, and running
+// them there.
+#include "service/AsyncDelivery.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+#include <utility>
+
+#include "host/np_log.h"
+
+namespace NSPlRuvoAVObject {
+
+namespace {
+
+constexpr char kLogSource[] = "ZorBase";
+
+// Pending deliveries by token. The token is what the browser carries.
+class PendingDeliveries {
+ public:
+  uintptr_t Add(stAsyncEventParam delivery) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    uintptr_t token = m_nextToken++;
+    if (m_nextToken == 0) m_nextToken = 1;  // 0 is never a token
+    m_pending.emplace(token, std::move(delivery));
+    return token;
+  }
+
+  bool Take(uintptr_t token, stAsyncEventParam* delivery) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_pending.find(token);
+    if (it == m_pending.end()) return false;
+    *delivery = std::move(it->second);
+    m_pending.erase(it);
+    return true;
+  }
+
+  void RemoveOwner(const CZorBase* owner) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+      it = it->second.owner == owner ? m_pending.erase(it) : std::next(it);
+    }
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::unordered_map<uintptr_t, stAsyncEventParam> m_pending;
+  uintptr_t m_nextToken = 1;
+};
+
+PendingDeliveries& Pending() {
+  static PendingDeliveries pending;
+  return pending;
+}
+
+// What the browser runs on its main thread for one token.
+void RunDelivery(void* token) {
+  try {
+    stAsyncEventParam delivery;
+    if (!Pending().Take(reinterpret_cast<uintptr_t>(token), &delivery)) return;
+    delivery.owner->Deliver(delivery.kind, delivery.param1, delivery.param2,
+                            delivery.fromPlayerEvent);
+  } catch (const std::bad_alloc&) {
+    // Out of memory: this callback is lost; the browser's loop goes on.
+  }
+}
+
+// A string variant whose text the browser may release with NPN_MemFree.
+bool MakeStringVariant(const std::string& text, NPVariant* variant) {
+  variant->type = NPVariantType_Void;
+  char* copy = static_cast<char*>(NPNFuncs.memalloc(text.size() + 1));
+  if (copy == nullptr) return false;
+  memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  variant->type = NPVariantType_String;
+  variant->value.stringValue.UTF8Characters = copy;
+  variant->value.stringValue.UTF8Length = static_cast<uint32_t>(text.size());
+  return true;
+}
+
+void AppendEscaped(std::string& script, const std::string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\\' || c == '"') {
+      script += '\\';
+      script += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7F) {
+      char escape[7];
+      snprintf(escape, sizeof escape, "\\u%04X", c);
+      script += escape;
+    } else if (c == 0xE2 && i + 2 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) == 0x80 &&
+               (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
+      // U+2028 and U+2029 end a line inside a JavaScript literal.
+      script += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+      i += 2;
+    } else {
+      script += static_cast<char>(c);
+    }
+  }
+}
+
+}  // namespace
+
+bool ScheduleDelivery(NPP npp, stAsyncEventParam delivery) {
+  NPN_PluginThreadAsyncCallProcPtr asyncCall = NPNFuncs.pluginthreadasynccall;
+  if (npp == nullptr || asyncCall == nullptr) return false;
+  uintptr_t token;
+  try {
+    token = Pending().Add(std::move(delivery));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  asyncCall(npp, RunDelivery, reinterpret_cast<void*>(token));
+  return true;
+}
+
+void CancelDeliveries(const CZorBase* owner) { Pending().RemoveOwner(owner); }
+
+std::string BuildCallScript(const char* funcName, const std::string& param1,
+                            const std::string& param2) {
+  std::string script = funcName;
+  script += "(\"";
+  AppendEscaped(script, param1);
+  script += "\",\"";
+  AppendEscaped(script, param2);
+  script += "\");";
+  return script;
+}
+
+void Player_AsyncEvent(NPP npp, NPObject* function, const std::string& param1,
+                       const std::string& param2) {
+  NPVariant args[2];
+  bool haveArgs = MakeStringVariant(param1, &args[0]);
+  haveArgs = MakeStringVariant(param2, &args[1]) && haveArgs;
+  NPVariant result;
+  result.type = NPVariantType_Void;
+  // Our own reference keeps the function alive even if the page replaces
+  // the registration, or destroys the element, during the call.
+  NPNFuncs.retainobject(function);
+  if (haveArgs) NPNFuncs.invokeDefault(npp, function, args, 2, &result);
+  NPNFuncs.releaseobject(function);
+  NPNFuncs.releasevariantvalue(&args[0]);
+  NPNFuncs.releasevariantvalue(&args[1]);
+  NPNFuncs.releasevariantvalue(&result);
+}
+
+void Player_AsyncEvent_str(NPP npp, const char* funcName,
+                           const std::string& param1,
+                           const std::string& param2) {
+  NPLOG(nplog::kInfo, " Inside Player_AsyncEvent_str  = %s, param1=%s, param2=%s",
+        funcName, param1.c_str(), param2.c_str());
+  std::string script = BuildCallScript(funcName, param1, param2);
+  char* text = static_cast<char*>(NPNFuncs.memalloc(script.size() + 1));
+  if (text == nullptr) {
+    NPLOG(nplog::kInfo, "MEMORY ALLOCATION FAILED!!!");
+    return;
+  }
+  memcpy(text, script.c_str(), script.size() + 1);
+  NPLOG(nplog::kInfo, "=======Value of script = %s", text);
+
+  NPObject* window = nullptr;
+  NPNFuncs.getvalue(npp, NPNVWindowNPObject, &window);
+  NPString npScript{text, static_cast<uint32_t>(script.size())};
+  NPVariant result;
+  result.type = NPVariantType_Void;
+  // Without a window object there is no page to evaluate in.
+  bool evaluated =
+      window != nullptr && NPNFuncs.evaluate(npp, window, &npScript, &result);
+  NPNFuncs.memfree(text);
+  NPLOG(nplog::kInfo, " NPNFuncs.evaluate ret = %d", evaluated ? 1 : 0);
+  NPNFuncs.releasevariantvalue(&result);
+  if (window != nullptr) NPNFuncs.releaseobject(window);
+}
+
+int CZorBase::PluginCall(eCallbackKind kind, std::string param1,
+                         std::string param2, bool fromPlayerEvent) {
+  if (ScheduleDelivery(mnpInstance, {this, kind, std::move(param1),
+                                     std::move(param2), fromPlayerEvent})) {
+    NPLOG(nplog::kTrace, " Callback Player_AsyncEvent scheduled!!!");
+  }
+  return 1;
+}
+
+void CZorBase::Deliver(eCallbackKind kind, const std::string& param1,
+                       const std::string& param2, bool fromPlayerEvent) {
+  const bool stateChange = kind == eCALLBACK_PLAY_STATE_CHANGE;
+  NPObject* function = stateChange ? monPlayStateChangeObj : monUpdateProgressObj;
+  const char* name = stateChange ? monPlayStateChangeName : monUpdateProgressName;
+  const char* shownName = name != nullptr ? name : "";
+  if (fromPlayerEvent && stateChange) {
+    NPLOG(nplog::kInfo, "[%s][%s][%s]", shownName, param1.c_str(), param2.c_str());
+  } else if (fromPlayerEvent) {
+    NPLOG(nplog::kInfo, "function str:[%s], param1:[%s]\n", shownName,
+          param1.c_str());
+  }
+  NPLOG(nplog::kInfo, " Callback is String= %s", shownName);
+  NPLOG(nplog::kInfo, " Callback is Function= %p", static_cast<void*>(function));
+
+  NPP npp = mnpInstance;
+  if (function != nullptr) {
+    Player_AsyncEvent(npp, function, param1, param2);
+  } else if (name != nullptr) {
+    // The page may re-register the name during the evaluation: call with a
+    // copy, never with the registration's own buffer.
+    std::string nameCopy = name;
+    Player_AsyncEvent_str(npp, nameCopy.c_str(), param1, param2);
+  }
+}
+
+}  // namespace NSPlRuvoAVObject

@@ -1,0 +1,81 @@
+#include "ScriptedConnectionImpl.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace zor {
+
+ScriptedConnectionImpl::ScriptedConnectionImpl(
+    std::shared_ptr<EventSink> sink, std::shared_ptr<ServiceWorker> worker)
+    : m_sink(std::move(sink)), m_worker(std::move(worker)) {}
+
+void ScriptedConnectionImpl::Answer(const std::string& command,
+                                    std::string result) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_answers.Push(command, std::move(result));
+}
+
+std::vector<ReceivedCommand> ScriptedConnectionImpl::Received() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_received;
+}
+
+void ScriptedConnectionImpl::ClearReceived() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_received.clear();
+}
+
+void ScriptedConnectionImpl::Emit(int type, std::string param1,
+                                  std::string param2) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_posted;
+  }
+  // The task keeps this connection, and with it the sink, alive.
+  auto pass = [self = shared_from_this(), type, param1 = std::move(param1),
+               param2 = std::move(param2)]() mutable {
+    self->m_sink->Emit(type, std::move(param1), std::move(param2));
+    self->MarkPassed();
+  };
+  if (!m_worker->Post(std::move(pass))) MarkPassed();  // service gone: dropped
+}
+
+bool ScriptedConnectionImpl::WaitDelivered(std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const uint64_t target = m_posted;
+    if (!m_passedChanged.wait_until(lock, deadline,
+                                    [&] { return m_passed >= target; })) {
+      return false;
+    }
+  }
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  return m_sink->WaitDelivered(std::max(left, std::chrono::milliseconds(0)));
+}
+
+bool ScriptedConnectionImpl::IsOpen() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_open;
+}
+
+std::optional<std::string> ScriptedConnectionImpl::Receive(
+    const std::string& command, const std::vector<std::string>& params) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_received.push_back(ReceivedCommand{command, params});
+  return m_answers.Pop(command);
+}
+
+void ScriptedConnectionImpl::MarkClosed() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_open = false;
+}
+
+void ScriptedConnectionImpl::MarkPassed() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ++m_passed;
+  m_passedChanged.notify_all();
+}
+
+}  // namespace zor

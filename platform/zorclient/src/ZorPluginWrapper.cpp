@@ -1,0 +1,129 @@
+#include "zor/ZorPluginWrapper.h"
+
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "EventDelivery.h"
+#include "ServiceLookup.h"
+
+namespace zor {
+
+// The state behind one client object. The wrapper creates it once and keeps
+// it for life, so the wrapper's own member is never written concurrently;
+// what changes on Open and Close is guarded here.
+class CZorPluginWrapper::Connection {
+ public:
+  explicit Connection(CZorPluginWrapper& owner) : m_owner(owner) {}
+
+  int Open(const std::string& service, const std::string& version,
+           const std::string& name) {
+    if (OnOwnDeliveryThread()) return 0;  // the old thread still runs OnEvent
+    Close();
+    std::shared_ptr<Service> target = FindService(service);
+    if (!target) return 0;
+    auto delivery = std::make_shared<EventDelivery>();
+    std::unique_ptr<ServiceSession> session =
+        target->Connect(version, name, delivery);
+    if (!session) {
+      delivery->Stop();
+      return 0;
+    }
+    Install(std::move(session), delivery);
+    CZorPluginWrapper* owner = &m_owner;
+    delivery->Start([owner](int type, std::string param1, std::string param2) {
+      owner->OnEvent(type, std::move(param1), std::move(param2));
+    });
+    return 1;
+  }
+
+  std::string Execute(const std::string& command,
+                      const std::vector<std::string>& params) {
+    std::shared_ptr<ServiceSession> session;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      session = m_session;
+    }
+    if (!session) return "E";
+    return session->Execute(command, params);
+  }
+
+  void Close() {
+    std::shared_ptr<ServiceSession> session;
+    std::shared_ptr<EventDelivery> delivery;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      session = std::move(m_session);
+      // The delivery stays: a later Close from another thread must still
+      // wait for it when this one came from inside OnEvent.
+      delivery = m_delivery;
+    }
+    if (delivery) delivery->Stop();
+    session.reset();  // the service learns of the close after delivery ended
+  }
+
+ private:
+  bool OnOwnDeliveryThread() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_delivery && m_delivery->IsDeliveryThread();
+  }
+
+  // Makes a new connection current. Another Open racing on the same object
+  // may have installed one meanwhile; it is closed like any old one.
+  void Install(std::unique_ptr<ServiceSession> session,
+               std::shared_ptr<EventDelivery> delivery) {
+    std::shared_ptr<ServiceSession> oldSession;
+    std::shared_ptr<EventDelivery> oldDelivery;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      oldSession = std::exchange(m_session, std::move(session));
+      oldDelivery = std::exchange(m_delivery, std::move(delivery));
+    }
+    if (oldDelivery) oldDelivery->Stop();
+  }
+
+  CZorPluginWrapper& m_owner;
+  std::mutex m_mutex;
+  // Shared so that an Execute running on another thread keeps the session
+  // alive through a concurrent Close.
+  std::shared_ptr<ServiceSession> m_session;  // null while not open
+  std::shared_ptr<EventDelivery> m_delivery;  // the last one, even closed
+};
+
+CZorPluginWrapper::CZorPluginWrapper(int /*clientType*/)
+    : m_connection(std::make_shared<Connection>(*this)) {}
+
+CZorPluginWrapper::~CZorPluginWrapper() { Close(); }
+
+int CZorPluginWrapper::Open(std::string service, std::string version,
+                            std::string name) {
+  return m_connection->Open(service, version, name);
+}
+
+std::string CZorPluginWrapper::Execute(std::string command, std::string a1,
+                                       std::string a2, std::string a3,
+                                       std::string a4) {
+  return m_connection->Execute(
+      command, {std::move(a1), std::move(a2), std::move(a3), std::move(a4)});
+}
+
+std::string CZorPluginWrapper::Execute(std::string command, std::string a1,
+                                       std::string a2, std::string a3,
+                                       std::string a4, std::string a5,
+                                       std::string a6, std::string a7,
+                                       std::string a8, std::string a9,
+                                       std::string a10) {
+  return m_connection->Execute(
+      command, {std::move(a1), std::move(a2), std::move(a3), std::move(a4),
+                std::move(a5), std::move(a6), std::move(a7), std::move(a8),
+                std::move(a9), std::move(a10)});
+}
+
+void CZorPluginWrapper::Close() { m_connection->Close(); }
+
+int CZorPluginWrapper::OnEvent(int /*type*/, std::string /*param1*/,
+                               std::string /*param2*/) {
+  return 0;  // a client without a handler ignores events
+}
+
+}  // namespace zor

@@ -1,0 +1,67 @@
+// Defines the browser's logging hook for unit tests and keeps every message.
+#include "LogCapture.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "host/np_log.h"
+
+namespace testbrowser {
+
+namespace {
+
+std::mutex gMutex;
+std::vector<LogLine> gLines;
+
+constexpr char kPrefix[] = "[%s:%s:%d]\n          ";
+
+void CaptureLog(int module, int level, const char* format, ...) {
+  LogLine line{module, level, format, "", "", ""};
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  line.file = va_arg(copy, const char*);
+  line.function = va_arg(copy, const char*);
+  va_end(copy);
+  char text[4096];
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  // The text after the common prefix: find its end in the formatted line.
+  const char* body = strstr(text, "]\n          ");
+  line.text = body != nullptr ? body + strlen("]\n          ") : text;
+  if (strncmp(format, kPrefix, strlen(kPrefix)) != 0) line.text = "<missing prefix>";
+  std::lock_guard<std::mutex> lock(gMutex);
+  gLines.push_back(std::move(line));
+}
+
+}  // namespace
+
+std::vector<LogLine> CapturedLog() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  return gLines;
+}
+
+void ClearCapturedLog() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gLines.clear();
+}
+
+bool HasLogLine(int level, const std::string& text) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  for (const LogLine& line : gLines) {
+    if (line.level == level && line.text == text) return true;
+  }
+  return false;
+}
+
+void SetLogHookInstalled(bool installed) {
+  weWebKitPrint = installed ? CaptureLog : nullptr;
+}
+
+}  // namespace testbrowser
+
+// The hook as the browser process exports it.
+WeWebKitPrintFunc weWebKitPrint = testbrowser::CaptureLog;

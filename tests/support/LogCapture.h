@@ -1,0 +1,30 @@
+// Captures the module's log messages in unit tests. Linking LogCapture.cpp
+// defines the browser's logging hook in the test program.
+#ifndef TESTS_SUPPORT_LOGCAPTURE_H
+#define TESTS_SUPPORT_LOGCAPTURE_H
+
+#include <string>
+#include <vector>
+
+namespace testbrowser {
+
+struct LogLine {
+  int module;
+  int level;
+  std::string format;    // the whole format, common prefix included
+  std::string file;      // source file named in the message
+  std::string function;  // function name in the message
+  std::string text;      // the message after the common prefix, formatted
+};
+
+// All messages since the last Clear, in order. Thread-safe.
+std::vector<LogLine> CapturedLog();
+void ClearCapturedLog();
+// True when some message at `level` has exactly this text.
+bool HasLogLine(int level, const std::string& text);
+// Removes the hook (the browser exports none) or puts it back.
+void SetLogHookInstalled(bool installed);
+
+}  // namespace testbrowser
+
+#endif  // TESTS_SUPPORT_LOGCAPTURE_H

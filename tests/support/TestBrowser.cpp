@@ -1,0 +1,433 @@
+// The unit-test browser.
+#include "TestBrowser.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "host/np_log.h"
+
+namespace testbrowser {
+
+namespace {
+
+TestBrowser* gCurrent = nullptr;
+
+// Identifiers are interned pointers: strings own their storage here, and
+// integer identifiers are tagged odd values.
+struct StringIdentifier {
+  std::string name;
+};
+
+bool IsIntIdentifier(NPIdentifier id) {
+  return (reinterpret_cast<uintptr_t>(id) & 1) != 0;
+}
+
+constexpr size_t kMaxAsyncRunsPerPump = 100000;
+
+// Script functions created by the test: an NPObject with invokeDefault.
+NPClass gFunctionClass = {NP_CLASS_STRUCT_VERSION, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr};
+NPClass gWindowClass = gFunctionClass;
+
+std::string DescribeArgument(const NPVariant& value) {
+  switch (value.type) {
+    case NPVariantType_String:
+      return std::string(value.value.stringValue.UTF8Characters,
+                         value.value.stringValue.UTF8Length);
+    case NPVariantType_Int32: return "<int32>";
+    case NPVariantType_Double: return "<double>";
+    case NPVariantType_Bool: return "<bool>";
+    case NPVariantType_Object: return "<object>";
+    case NPVariantType_Null: return "<null>";
+    default: return "<void>";
+  }
+}
+
+}  // namespace
+
+TestBrowser::TestBrowser() : m_mainThread(std::this_thread::get_id()) {
+  gCurrent = this;
+  m_table.size = sizeof(NPNetscapeFuncs);
+  m_table.version = (NP_VERSION_MAJOR << 8) | NP_VERSION_MINOR;
+  m_table.memalloc = MemAlloc;
+  m_table.memfree = MemFree;
+  m_table.getvalue = GetValue;
+  m_table.setvalue = SetValue;
+  m_table.getstringidentifier = GetStringIdentifier;
+  m_table.getstringidentifiers = GetStringIdentifiers;
+  m_table.getintidentifier = GetIntIdentifier;
+  m_table.identifierisstring = IdentifierIsString;
+  m_table.utf8fromidentifier = UTF8FromIdentifier;
+  m_table.intfromidentifier = IntFromIdentifier;
+  m_table.createobject = CreateObject;
+  m_table.retainobject = RetainObject;
+  m_table.releaseobject = ReleaseObject;
+  m_table.invokeDefault = InvokeDefault;
+  m_table.evaluate = Evaluate;
+  m_table.releasevariantvalue = ReleaseVariantValue;
+  m_table.pluginthreadasynccall = PluginThreadAsyncCall;
+  m_window = NewObject(nullptr, &gWindowClass, false);
+}
+
+TestBrowser::~TestBrowser() {
+  ReleaseObject(m_window);
+  for (auto& entry : m_stringIds) delete static_cast<StringIdentifier*>(entry.second);
+  // Whatever the test left behind is freed so one leak does not cascade.
+  for (auto& entry : m_objects) free(entry.first);
+  for (auto& entry : m_allocations) free(entry.first);
+  if (gCurrent == this) gCurrent = nullptr;
+  NPNFuncs = NPNetscapeFuncs{};
+}
+
+TestBrowser& TestBrowser::Current() { return *gCurrent; }
+
+void TestBrowser::InstallIntoModule() { NPNFuncs = m_table; }
+
+bool TestBrowser::OnMainThread() const {
+  return std::this_thread::get_id() == m_mainThread;
+}
+
+void TestBrowser::Record(const char* name) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_calls.emplace_back(name);
+  if (!OnMainThread() && strcmp(name, "pluginthreadasynccall") != 0) {
+    m_errors.push_back(std::string(name) + " called off the main thread");
+  }
+}
+
+void TestBrowser::RecordError(const std::string& error) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_errors.push_back(error);
+}
+
+void TestBrowser::SetWidgetSize(std::string width, std::string height) {
+  m_widgetWidth = std::move(width);
+  m_widgetHeight = std::move(height);
+}
+
+void TestBrowser::SetEvaluateHandler(
+    std::function<bool(const std::string&, NPVariant*)> handler) {
+  m_evaluateHandler = std::move(handler);
+}
+
+std::vector<std::string> TestBrowser::EvaluatedScripts() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_scripts;
+}
+
+NPObject* TestBrowser::CreateFunction() {
+  return NewObject(nullptr, &gFunctionClass, true);
+}
+
+std::vector<FunctionCall> TestBrowser::CallsOf(NPObject* function) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = m_objects.find(function);
+  return it == m_objects.end() ? std::vector<FunctionCall>{} : it->second.calls;
+}
+
+void TestBrowser::OnCall(NPObject* function, std::function<void()> action) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = m_objects.find(function);
+  if (it != m_objects.end()) it->second.action = std::move(action);
+}
+
+uint32_t TestBrowser::RefCount(NPObject* object) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_objects.count(object) != 0 ? object->referenceCount : 0;
+}
+
+bool TestBrowser::IsAlive(NPObject* object) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_objects.count(object) != 0;
+}
+
+size_t TestBrowser::LiveObjects() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_objects.size() - (m_objects.count(m_window) != 0 ? 1 : 0);
+}
+
+size_t TestBrowser::LiveAllocations() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_allocations.size();
+}
+
+std::vector<std::string> TestBrowser::Errors() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_errors;
+}
+
+void TestBrowser::ExpectClean() const {
+  EXPECT_EQ(LiveObjects(), 0u) << "objects left alive";
+  EXPECT_EQ(LiveAllocations(), 0u) << "NPN_MemAlloc blocks not freed";
+  EXPECT_EQ(RefCount(m_window), 1u) << "window references unbalanced";
+  EXPECT_TRUE(Errors().empty()) << ::testing::PrintToString(Errors());
+}
+
+size_t TestBrowser::PendingAsyncCalls() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_asyncQueue.size();
+}
+
+size_t TestBrowser::RunPendingAsyncCalls() {
+  size_t ran = 0;
+  while (ran < kMaxAsyncRunsPerPump) {
+    AsyncCall call;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_asyncQueue.empty()) break;
+      call = m_asyncQueue.front();
+      m_asyncQueue.erase(m_asyncQueue.begin());
+    }
+    call.function(call.data);
+    ++ran;
+  }
+  return ran;
+}
+
+void TestBrowser::InstanceDestroyed(NPP npp) {
+  if (m_policy == QueuedAfterDestroy::kRun) return;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (auto it = m_asyncQueue.begin(); it != m_asyncQueue.end();) {
+    it = it->npp == npp ? m_asyncQueue.erase(it) : std::next(it);
+  }
+}
+
+std::vector<std::pair<NPPVariable, void*>> TestBrowser::SetValueCalls() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_setValues;
+}
+
+std::vector<std::string> TestBrowser::Calls() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_calls;
+}
+
+void TestBrowser::ClearCalls() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_calls.clear();
+}
+
+NPVariant TestBrowser::MakeString(const std::string& text) {
+  NPVariant variant;
+  char* copy = static_cast<char*>(MemAlloc(static_cast<uint32_t>(text.size() + 1)));
+  memcpy(copy, text.c_str(), text.size() + 1);
+  variant.type = NPVariantType_String;
+  variant.value.stringValue.UTF8Characters = copy;
+  variant.value.stringValue.UTF8Length = static_cast<uint32_t>(text.size());
+  return variant;
+}
+
+NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction) {
+  NPObject* object = npclass->allocate != nullptr
+                         ? npclass->allocate(npp, npclass)
+                         : static_cast<NPObject*>(calloc(1, sizeof(NPObject)));
+  if (object == nullptr) return nullptr;
+  object->_class = npclass;
+  object->referenceCount = 1;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_objects[object].isFunction = isFunction;
+  return object;
+}
+
+// --- The NPN_ functions -----------------------------------------------------
+
+void* TestBrowser::MemAlloc(uint32_t size) {
+  TestBrowser& browser = Current();
+  browser.Record("memalloc");
+  void* block = malloc(size == 0 ? 1 : size);
+  std::lock_guard<std::mutex> lock(browser.m_mutex);
+  browser.m_allocations[block] = size;
+  return block;
+}
+
+void TestBrowser::MemFree(void* block) {
+  TestBrowser& browser = Current();
+  browser.Record("memfree");
+  if (block == nullptr) return;
+  {
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    if (browser.m_allocations.erase(block) == 0) {
+      browser.m_errors.push_back("memfree of a block not from memalloc");
+      return;
+    }
+  }
+  free(block);
+}
+
+NPError TestBrowser::GetValue(NPP, NPNVariable variable, void* out) {
+  TestBrowser& browser = Current();
+  browser.Record("getvalue");
+  if (out == nullptr) return NPERR_INVALID_PARAM;
+  switch (static_cast<int>(variable)) {
+    case NPNVWindowNPObject:
+      if (!browser.m_windowAvailable) return NPERR_GENERIC_ERROR;
+      *static_cast<NPObject**>(out) = RetainObject(browser.m_window);
+      return NPERR_NO_ERROR;
+    case 19:
+      *static_cast<int32_t*>(out) = browser.m_appId;
+      return NPERR_NO_ERROR;
+    case 20: {
+      // The TV browser fills a buffer of 1024 bytes.
+      snprintf(static_cast<char*>(out), 1024, "%s", browser.m_appName.c_str());
+      return NPERR_NO_ERROR;
+    }
+    default:
+      return NPERR_GENERIC_ERROR;
+  }
+}
+
+NPError TestBrowser::SetValue(NPP, NPPVariable variable, void* value) {
+  TestBrowser& browser = Current();
+  browser.Record("setvalue");
+  std::lock_guard<std::mutex> lock(browser.m_mutex);
+  browser.m_setValues.emplace_back(variable, value);
+  return NPERR_NO_ERROR;
+}
+
+NPIdentifier TestBrowser::GetStringIdentifier(const NPUTF8* name) {
+  TestBrowser& browser = Current();
+  browser.Record("getstringidentifier");
+  if (name == nullptr) return nullptr;
+  std::lock_guard<std::mutex> lock(browser.m_mutex);
+  NPIdentifier& id = browser.m_stringIds[name];
+  if (id == nullptr) id = new StringIdentifier{name};
+  return id;
+}
+
+void TestBrowser::GetStringIdentifiers(const NPUTF8** names, int32_t count,
+                                       NPIdentifier* out) {
+  for (int32_t i = 0; i < count; ++i) out[i] = GetStringIdentifier(names[i]);
+}
+
+NPIdentifier TestBrowser::GetIntIdentifier(int32_t value) {
+  Current().Record("getintidentifier");
+  return reinterpret_cast<NPIdentifier>((static_cast<uintptr_t>(value) << 1) | 1);
+}
+
+bool TestBrowser::IdentifierIsString(NPIdentifier id) {
+  return id != nullptr && !IsIntIdentifier(id);
+}
+
+NPUTF8* TestBrowser::UTF8FromIdentifier(NPIdentifier id) {
+  if (!IdentifierIsString(id)) return nullptr;
+  const std::string& name = static_cast<StringIdentifier*>(id)->name;
+  char* copy = static_cast<char*>(MemAlloc(static_cast<uint32_t>(name.size() + 1)));
+  memcpy(copy, name.c_str(), name.size() + 1);
+  return copy;
+}
+
+int32_t TestBrowser::IntFromIdentifier(NPIdentifier id) {
+  return IsIntIdentifier(id)
+             ? static_cast<int32_t>(reinterpret_cast<uintptr_t>(id) >> 1)
+             : 0;
+}
+
+NPObject* TestBrowser::CreateObject(NPP npp, NPClass* npclass) {
+  TestBrowser& browser = Current();
+  browser.Record("createobject");
+  if (npclass == nullptr) return nullptr;
+  return browser.NewObject(npp, npclass, false);
+}
+
+NPObject* TestBrowser::RetainObject(NPObject* object) {
+  TestBrowser& browser = Current();
+  browser.Record("retainobject");
+  std::lock_guard<std::mutex> lock(browser.m_mutex);
+  if (browser.m_objects.count(object) == 0) {
+    browser.m_errors.push_back("retain of a dead or unknown object");
+    return object;
+  }
+  ++object->referenceCount;
+  return object;
+}
+
+void TestBrowser::ReleaseObject(NPObject* object) {
+  TestBrowser& browser = Current();
+  browser.Record("releaseobject");
+  {
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    if (browser.m_objects.count(object) == 0) {
+      browser.m_errors.push_back("release of a dead or unknown object");
+      return;
+    }
+    if (--object->referenceCount > 0) return;
+    browser.m_objects.erase(object);
+  }
+  if (object->_class->deallocate != nullptr) {
+    object->_class->deallocate(object);
+  } else {
+    free(object);
+  }
+}
+
+bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args,
+                                uint32_t argc, NPVariant* result) {
+  TestBrowser& browser = Current();
+  browser.Record("invokeDefault");
+  result->type = NPVariantType_Void;
+  std::function<void()> action;
+  {
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    auto it = browser.m_objects.find(object);
+    if (it == browser.m_objects.end() || !it->second.isFunction) {
+      browser.m_errors.push_back("invokeDefault on a dead or non-function object");
+      return false;
+    }
+    FunctionCall call;
+    for (uint32_t i = 0; i < argc; ++i) call.args.push_back(DescribeArgument(args[i]));
+    it->second.calls.push_back(std::move(call));
+    action = it->second.action;
+  }
+  if (action) action();
+  return true;
+}
+
+bool TestBrowser::Evaluate(NPP, NPObject* object, NPString* script, NPVariant* result) {
+  TestBrowser& browser = Current();
+  browser.Record("evaluate");
+  result->type = NPVariantType_Void;
+  if (object != browser.m_window || script == nullptr) {
+    browser.RecordError("evaluate outside the window object");
+    return false;
+  }
+  std::string text(script->UTF8Characters, script->UTF8Length);
+  {
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    browser.m_scripts.push_back(text);
+  }
+  if (browser.m_evaluateHandler) return browser.m_evaluateHandler(text, result);
+  return browser.DefaultEvaluate(text, result);
+}
+
+bool TestBrowser::DefaultEvaluate(const std::string& script, NPVariant* result) {
+  if (script == "(function() { return curWidget.width.toString(); })()") {
+    *result = MakeString(m_widgetWidth);
+  } else if (script == "(function() { return curWidget.height.toString(); })()") {
+    *result = MakeString(m_widgetHeight);
+  }
+  return true;
+}
+
+void TestBrowser::ReleaseVariantValue(NPVariant* variant) {
+  Current().Record("releasevariantvalue");
+  if (variant == nullptr) return;
+  if (variant->type == NPVariantType_String) {
+    MemFree(const_cast<NPUTF8*>(variant->value.stringValue.UTF8Characters));
+  } else if (variant->type == NPVariantType_Object) {
+    ReleaseObject(variant->value.objectValue);
+  }
+  variant->type = NPVariantType_Void;
+}
+
+void TestBrowser::PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function,
+                                        void* data) {
+  TestBrowser& browser = Current();
+  browser.Record("pluginthreadasynccall");
+  std::lock_guard<std::mutex> lock(browser.m_mutex);
+  browser.m_asyncQueue.push_back({npp, function, data});
+}
+
+}  // namespace testbrowser

@@ -1,0 +1,162 @@
+// A browser for unit tests: a complete NPNetscapeFuncs table whose functions
+// record what the module does, keep real reference counts, account every
+// NPN_MemAlloc block, and queue asynchronous calls until the test pumps the
+// main loop (never inline). Misuse (a call off the main thread, a release of
+// a dead object, a free of an unknown block) is recorded as an error rather
+// than crashing the test.
+#ifndef TESTS_SUPPORT_TESTBROWSER_H
+#define TESTS_SUPPORT_TESTBROWSER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "npfunctions.h"
+
+namespace testbrowser {
+
+// A script function the module can call through NPN_InvokeDefault.
+struct FunctionCall {
+  std::vector<std::string> args;  // string arguments; other types as "<type>"
+};
+
+class TestBrowser {
+ public:
+  // What happens to async calls queued for an instance destroyed before
+  // they ran: browsers of the Mozilla and Chromium families drop them,
+  // others still run them.
+  enum class QueuedAfterDestroy { kDrop, kRun };
+
+  TestBrowser();  // becomes the current browser; the main thread is this one
+  ~TestBrowser();
+  TestBrowser(const TestBrowser&) = delete;
+  TestBrowser& operator=(const TestBrowser&) = delete;
+
+  // The browser's table, complete (size 212 on 32-bit builds).
+  NPNetscapeFuncs& Table() { return m_table; }
+  // Copies the table into the module's NPNFuncs, for tests that skip
+  // NP_Initialize.
+  void InstallIntoModule();
+
+  // The page: a window object owned by the browser (one reference), the
+  // widget size that the geometry scripts read, and variables 19 and 20.
+  NPObject* Window() { return m_window; }
+  void SetWidgetSize(std::string width, std::string height);
+  void SetAppId(int32_t id) { m_appId = id; }
+  void SetAppName(std::string name) { m_appName = std::move(name); }
+  void SetWindowAvailable(bool available) { m_windowAvailable = available; }
+  // Replaces the default evaluation (widget size scripts; anything else
+  // succeeds with a void result). The handler fills `result`.
+  void SetEvaluateHandler(
+      std::function<bool(const std::string& script, NPVariant* result)> h);
+  std::vector<std::string> EvaluatedScripts() const;
+
+  // Script functions. The test owns the returned reference.
+  NPObject* CreateFunction();
+  std::vector<FunctionCall> CallsOf(NPObject* function) const;
+  // Runs `action` inside every later call of `function`, as page script
+  // would run during the callback.
+  void OnCall(NPObject* function, std::function<void()> action);
+
+  // Reference counts and lifetimes.
+  uint32_t RefCount(NPObject* object) const;
+  bool IsAlive(NPObject* object) const;
+  size_t LiveObjects() const;       // every live object but the window
+  size_t LiveAllocations() const;   // NPN_MemAlloc blocks not yet freed
+  std::vector<std::string> Errors() const;
+  // Fails the running test unless nothing leaked and nothing went wrong.
+  void ExpectClean() const;
+
+  // Main loop.
+  size_t PendingAsyncCalls() const;
+  // Runs the queued calls, including those queued while running, up to a
+  // bound; returns how many ran.
+  size_t RunPendingAsyncCalls();
+  void SetQueuedAfterDestroy(QueuedAfterDestroy policy) { m_policy = policy; }
+  // Tells the browser that NPP_Destroy ran for `npp`.
+  void InstanceDestroyed(NPP npp);
+
+  // NPN_SetValue calls, in order.
+  std::vector<std::pair<NPPVariable, void*>> SetValueCalls() const;
+  // Names of the NPN functions called, in order.
+  std::vector<std::string> Calls() const;
+  void ClearCalls();
+
+  // Builds an NPVariant string whose text is an NPN_MemAlloc copy.
+  NPVariant MakeString(const std::string& text);
+
+ private:
+  struct AsyncCall {
+    NPP npp;
+    NPPluginThreadCallback function;
+    void* data;
+  };
+  struct ObjectRecord {
+    bool isFunction = false;
+    std::vector<FunctionCall> calls;
+    std::function<void()> action;
+  };
+
+  static TestBrowser& Current();
+  void Record(const char* name);
+  void RecordError(const std::string& error);
+  bool OnMainThread() const;
+
+  // The NPN_ functions.
+  static void* MemAlloc(uint32_t size);
+  static void MemFree(void* block);
+  static NPError GetValue(NPP npp, NPNVariable variable, void* out);
+  static NPError SetValue(NPP npp, NPPVariable variable, void* value);
+  static NPIdentifier GetStringIdentifier(const NPUTF8* name);
+  static void GetStringIdentifiers(const NPUTF8** names, int32_t count,
+                                   NPIdentifier* out);
+  static NPIdentifier GetIntIdentifier(int32_t value);
+  static bool IdentifierIsString(NPIdentifier id);
+  static NPUTF8* UTF8FromIdentifier(NPIdentifier id);
+  static int32_t IntFromIdentifier(NPIdentifier id);
+  static NPObject* CreateObject(NPP npp, NPClass* npclass);
+  static NPObject* RetainObject(NPObject* object);
+  static void ReleaseObject(NPObject* object);
+  static bool InvokeDefault(NPP npp, NPObject* object, const NPVariant* args,
+                            uint32_t argc, NPVariant* result);
+  static bool Evaluate(NPP npp, NPObject* object, NPString* script,
+                       NPVariant* result);
+  static void ReleaseVariantValue(NPVariant* variant);
+  static void PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function,
+                                    void* data);
+
+  NPObject* NewObject(NPP npp, NPClass* npclass, bool isFunction);
+  bool DefaultEvaluate(const std::string& script, NPVariant* result);
+
+  NPNetscapeFuncs m_table{};
+  std::thread::id m_mainThread;
+  NPObject* m_window = nullptr;
+  int32_t m_appId = 1234;
+  std::string m_appName = "TestApp";
+  bool m_windowAvailable = true;
+  std::string m_widgetWidth = "1280";
+  std::string m_widgetHeight = "720";
+  std::function<bool(const std::string&, NPVariant*)> m_evaluateHandler;
+  QueuedAfterDestroy m_policy = QueuedAfterDestroy::kDrop;
+
+  mutable std::mutex m_mutex;  // guards everything below
+  std::vector<std::string> m_calls;
+  std::vector<std::string> m_errors;
+  std::vector<std::string> m_scripts;
+  std::vector<std::pair<NPPVariable, void*>> m_setValues;
+  std::map<NPObject*, ObjectRecord> m_objects;
+  std::map<void*, uint32_t> m_allocations;
+  std::map<std::string, NPIdentifier> m_stringIds;
+  std::set<NPIdentifier> m_identifiers;
+  std::vector<AsyncCall> m_asyncQueue;
+};
+
+}  // namespace testbrowser
+
+#endif  // TESTS_SUPPORT_TESTBROWSER_H
