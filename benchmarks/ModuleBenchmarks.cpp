@@ -1,0 +1,59 @@
+// The module's hot paths: reading results, building a named-callback
+// script, and a player event travelling to page script.
+//   build/default/benchmarks/module_benchmarks
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "TestBrowser.h"
+#include "avobject/plRuvoAVObject.h"
+#include "service/AsyncDelivery.h"
+#include "zor/ScriptedService.h"
+
+namespace {
+
+using namespace NSPlRuvoAVObject;
+
+void BM_GetInteger(benchmark::State& state) {
+  std::string result = "I123456";
+  int value = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(CZorBase::GetInteger(result, &value));
+  }
+}
+BENCHMARK(BM_GetInteger);
+
+void BM_BuildCallScript(benchmark::State& state) {
+  const std::string position = "1234567";
+  const std::string detail = "a \"quoted\" detail\n";
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(BuildCallScript("onUpdateProgress", position, detail));
+  }
+}
+BENCHMARK(BM_BuildCallScript);
+
+// One progress event from the service thread to a registered function.
+void BM_ProgressEventToPage(benchmark::State& state) {
+  testbrowser::TestBrowser browser;
+  browser.InstallIntoModule();
+  auto player = std::make_shared<zor::ScriptedService>();
+  zor::RegisterService("Player", player);
+  NPP_t npp{};
+  {
+    CPlRuvoAVObject av;
+    av.mnpInstance = &npp;
+    NPObject* onProgress = browser.CreateFunction();
+    av.SetonUpdateProgress(nullptr, nullptr, onProgress);
+    auto connection = player->Connection(0);
+    for (auto _ : state) {
+      connection->Emit(14, "5000", "");
+      connection->WaitDelivered();
+      browser.RunPendingAsyncCalls();
+    }
+    browser.Table().releaseobject(onProgress);
+  }
+  zor::UnregisterAllServices();
+}
+BENCHMARK(BM_ProgressEventToPage);
+
+}  // namespace
