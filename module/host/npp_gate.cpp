@@ -41,12 +41,25 @@ COMPONENT_TYPE ComponentTypeFor(const char* mimeType) {
 
 CPlugin* PluginOf(NPP instance) { return static_cast<CPlugin*>(instance->pdata); }
 
+// The browser functions an instance cannot live without. A table whose
+// declared size ends before them leaves them null (a slot past that size is
+// never read), and no instance is created on such a table.
+bool BrowserOffersInstanceFunctions() {
+  const NPNetscapeFuncs& f = NPNFuncs;
+  return f.memalloc != nullptr && f.memfree != nullptr && f.getvalue != nullptr &&
+         f.setvalue != nullptr && f.getstringidentifier != nullptr &&
+         f.createobject != nullptr && f.retainobject != nullptr &&
+         f.releaseobject != nullptr && f.invokeDefault != nullptr &&
+         f.evaluate != nullptr && f.releasevariantvalue != nullptr;
+}
+
 }  // namespace
 
 NPError NPP_New(NPMIMEType pluginType, NPP instance, uint16_t, int16_t argc, char** argn,
                 char** argv, NPSavedData*) {
   NPLOG_ENTRY();
   if (instance == nullptr) return NPERR_INVALID_INSTANCE_ERROR;
+  if (!BrowserOffersInstanceFunctions()) return NPERR_INVALID_FUNCTABLE_ERROR;
   std::unique_ptr<CPlugin> plugin;
   try {
     plugin = std::make_unique<CPlugin>(instance);
