@@ -1,5 +1,6 @@
 # The two everyday commands: `make demo` and `make test`.
 JOBS ?= $(shell nproc)
+MAKEFLAGS += --no-print-directory
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             libjavascriptcoregtk-4.1-dev libgumbo-dev
 ARMHF_PACKAGES := cmake make g++ crossbuild-essential-armhf qemu-user libgtest-dev

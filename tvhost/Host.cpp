@@ -1,0 +1,179 @@
+#include "Host.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "Browser.h"
+#include "Document.h"
+#include "LeakLedger.h"
+#include "LogHook.h"
+#include "MainLoop.h"
+#include "PageGlobals.h"
+#include "PageLoader.h"
+#include "PluginInstances.h"
+#include "PluginModule.h"
+#include "ScriptBridge.h"
+#include "ScriptEngine.h"
+#include "ScriptedPlayerBridge.h"
+#include "SimPlayer.h"
+#include "VideoService.h"
+#include "Watchdog.h"
+#include "zor/ScriptedService.h"
+
+namespace tvhost {
+
+namespace {
+
+constexpr char kModuleFile[] = "libRuvoAVObjectPlugin.so";
+constexpr size_t kShutdownTaskLimit = 100000;
+constexpr std::chrono::seconds kWatchdogGrace{10};
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+int LoadFailure(const std::string& what) {
+  fprintf(stderr, "tvhost: %s\n", what.c_str());
+  return kExitLoadError;
+}
+
+}  // namespace
+
+// Everything that lives only as long as the page. Members go in reverse
+// order: the script context last.
+struct Host::Session {
+  Session(Host& host, MainLoop& loop, Browser& browser, PluginModule& module,
+          const std::shared_ptr<zor::ScriptedService>& scripted)
+      : bridge(engine, browser, host.m_options.numbers),
+        globals(bridge, loop, document,
+                {host.m_options.widgetWidth, host.m_options.widgetHeight,
+                 [&host, &loop](int code) { host.Finish(loop, code); }}),
+        instances(module, browser, bridge) {
+    engine.SetUncaughtHandler([&host, &loop](const std::string& report) {
+      fprintf(stderr, "tvhost: uncaught error: %s\n", report.c_str());
+      host.Finish(loop, kExitScriptError);
+    });
+    if (scripted) {
+      player = std::make_unique<ScriptedPlayerBridge>(engine, scripted);
+      player->Install(globals.TvhostObject());
+    }
+  }
+
+  ScriptEngine engine;
+  ScriptBridge bridge;
+  Document document;
+  PageGlobals globals;
+  std::unique_ptr<ScriptedPlayerBridge> player;
+  PluginInstances instances;
+};
+
+std::string Host::PluginPath() const {
+  if (!m_options.pluginPath.empty()) return m_options.pluginPath;
+  char path[4096];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  std::string self = length > 0 ? std::string(path, static_cast<size_t>(length)) : "";
+  size_t slash = self.rfind('/');
+  return (slash == std::string::npos ? std::string("./") : self.substr(0, slash + 1)) +
+         kModuleFile;
+}
+
+void Host::Finish(MainLoop& loop, int code) {
+  if (!m_finished) {
+    m_finished = true;
+    m_exitCode = code;
+  }
+  loop.Stop();
+}
+
+void Host::RunPage(MainLoop& loop, Session& session, const std::string& html) {
+  auto deadline = MainLoop::Clock::now() +
+                  std::chrono::duration_cast<MainLoop::Clock::duration>(
+                      std::chrono::duration<double>(m_options.timeoutSeconds));
+  PageLoader loader(
+      session.document, session.engine,
+      [this, &session](const Element& object) {
+        const std::string* type = object.Attribute("type");
+        if (type == nullptr || !m_module->HandlesType(Lower(*type))) return;
+        JSObjectRef script = session.instances.Create(object, Lower(*type));
+        if (script != nullptr) session.globals.SetElementObject(&object, script);
+      },
+      [this] { return m_finished; });
+  std::string error;
+  if (!loader.Load(m_options.pagePath, html, &error)) {
+    fprintf(stderr, "tvhost: %s\n", error.c_str());
+    Finish(loop, kExitLoadError);
+    return;
+  }
+  if (!m_finished) session.globals.FireLoad();
+  if (!m_finished && loop.Run(deadline) == MainLoop::RunResult::kTimedOut) {
+    fprintf(stderr, "tvhost: timed out after %g seconds\n", m_options.timeoutSeconds);
+    Finish(loop, kExitTimeout);
+  }
+}
+
+int Host::Run() {
+  SetModuleLogLevel(m_options.logLevel);
+  Watchdog watchdog(std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::duration<double>(m_options.timeoutSeconds) +
+                        kWatchdogGrace),
+                    "tvhost: timed out; the page's script does not return", kExitTimeout);
+  std::string html;
+  std::string error;
+  if (!ReadFile(m_options.pagePath, &html, &error)) {
+    return LoadFailure("cannot load page " + m_options.pagePath + ": " + error);
+  }
+  MainLoop loop;
+  LeakLedger ledger;
+  Browser browser(loop, ledger);
+  browser.SetAppIdentity(m_options.appId, m_options.appName);
+  PluginModule module;
+  m_module = &module;
+  std::string path = PluginPath();
+  if (!module.Load(path, &error) || !module.Initialize(browser.Funcs(), &error)) {
+    return LoadFailure("cannot load module " + path + ": " + error);
+  }
+
+  std::shared_ptr<zor::ScriptedService> scripted;
+  if (m_options.player == PlayerKind::kScripted) {
+    scripted = std::make_shared<zor::ScriptedService>();
+    zor::RegisterService("Player", scripted);
+  } else {
+    zor::RegisterService("Player", std::make_shared<SimPlayerService>(SimPlayerSettings{
+                                       m_options.mediaDurationSeconds, m_options.timeScale}));
+  }
+  zor::RegisterService("Video", std::make_shared<VideoService>(m_options.osdResolution));
+
+  auto session = std::make_unique<Session>(*this, loop, browser, module, scripted);
+  browser.SetBridge(&session->bridge);
+  RunPage(loop, *session, html);
+
+  // Teardown as a browser does it: no more timers, every instance
+  // destroyed (their queued calls are dropped), script's references to the
+  // module's objects released, then the module shut down.
+  session->globals.CancelTimers();
+  session->instances.DestroyAll();
+  session->bridge.ReleaseWrappedObjects();
+  loop.RunQueued(kShutdownTaskLimit);
+  module.Shutdown();
+  zor::UnregisterAllServices();
+  browser.SetBridge(nullptr);
+  session.reset();
+  loop.RunQueued(kShutdownTaskLimit);
+
+  std::string leaks = ledger.Report();
+  if (m_options.checkLeaks && !leaks.empty()) {
+    fputs(leaks.c_str(), stderr);
+    if (m_exitCode == 0) m_exitCode = kExitLeaks;
+  }
+  m_module = nullptr;
+  return m_exitCode;
+}
+
+}  // namespace tvhost

@@ -1,0 +1,43 @@
+// Command-line options of tvhost.
+#ifndef TVHOST_OPTIONS_H
+#define TVHOST_OPTIONS_H
+
+#include <cstdint>
+#include <string>
+
+namespace tvhost {
+
+// How whole numbers from script reach the module: as doubles (the WebKit
+// family of browsers) or as 32-bit integers (the Mozilla family).
+enum class NumberMode { kDouble, kInt32 };
+
+enum class PlayerKind { kSim, kScripted };
+
+struct Options {
+  std::string pagePath;
+  std::string pluginPath;  // empty: the module beside the executable
+  int logLevel = 0;        // module messages up to this level; 0: none
+  int appId = 0;
+  std::string appName = "tvhost";
+  int widgetWidth = 1280;
+  int widgetHeight = 720;
+  double timeoutSeconds = 60;
+  NumberMode numbers = NumberMode::kDouble;
+  PlayerKind player = PlayerKind::kSim;
+  double mediaDurationSeconds = 30;
+  double timeScale = 1;
+  int osdResolution = 2;
+  bool checkLeaks = false;
+};
+
+enum class ParseOutcome { kRun, kHelp, kError };
+
+// Fills `options` from the command line; on kError, `error` says why.
+ParseOutcome ParseOptions(int argc, const char* const* argv, Options* options,
+                          std::string* error);
+
+std::string HelpText();
+
+}  // namespace tvhost
+
+#endif  // TVHOST_OPTIONS_H

@@ -1,0 +1,72 @@
+// The globals a page sees besides its plug-in elements: window, document,
+// curWidget, console, the timer functions and tvhost.exit.
+#ifndef TVHOST_PAGEGLOBALS_H
+#define TVHOST_PAGEGLOBALS_H
+
+#include <JavaScriptCore/JavaScript.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tvhost {
+
+class Document;
+class MainLoop;
+class ScriptBridge;
+class ScriptEngine;
+struct Element;
+
+class PageGlobals {
+ public:
+  struct Settings {
+    int widgetWidth;
+    int widgetHeight;
+    std::function<void(int code)> exit;  // tvhost.exit(code)
+  };
+
+  PageGlobals(ScriptBridge& bridge, MainLoop& loop, Document& document, Settings settings);
+  ~PageGlobals();  // cancels the page's timers
+  PageGlobals(const PageGlobals&) = delete;
+  PageGlobals& operator=(const PageGlobals&) = delete;
+
+  // The `tvhost` object, for further members.
+  JSObjectRef TvhostObject() const { return m_tvhost; }
+  // The script object of an element; plug-in elements get theirs from the
+  // host, others a plain element object on first use.
+  void SetElementObject(const Element* element, JSObjectRef object);
+  JSObjectRef ElementObject(const Element* element);
+  // Calls window.onload if the page set it.
+  void FireLoad();
+  void CancelTimers();
+
+ private:
+  void InstallConsole();
+  void InstallTimers();
+  void InstallDocument();
+  struct PageTimer {
+    JSValueRef handler;  // a function, or a text to evaluate
+    std::vector<JSValueRef> args;
+    bool repeat;
+  };
+  int StartTimer(const std::vector<JSValueRef>& args, bool repeat);
+  void FireTimer(int id);
+  void StopTimer(int id);
+  void Protect(const PageTimer& timer);
+  void Unprotect(const PageTimer& timer);
+
+  ScriptBridge& m_bridge;
+  ScriptEngine& m_engine;
+  MainLoop& m_loop;
+  Document& m_document;
+  Settings m_settings;
+  JSObjectRef m_tvhost = nullptr;
+  std::unordered_map<const Element*, JSObjectRef> m_elements;  // protected
+  std::map<int, PageTimer> m_timers;                           // protected
+};
+
+}  // namespace tvhost
+
+#endif  // TVHOST_PAGEGLOBALS_H

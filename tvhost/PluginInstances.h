@@ -1,0 +1,50 @@
+// One plug-in instance per <object> element of the module's types: NPP_New
+// with the element's attributes, a first NPP_SetWindow, the scriptable
+// object, and NPP_Destroy at the end.
+#ifndef TVHOST_PLUGININSTANCES_H
+#define TVHOST_PLUGININSTANCES_H
+
+#include <JavaScriptCore/JavaScript.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "npfunctions.h"
+
+namespace tvhost {
+
+class Browser;
+class PluginModule;
+class ScriptBridge;
+struct Element;
+
+class PluginInstances {
+ public:
+  PluginInstances(PluginModule& module, Browser& browser, ScriptBridge& bridge);
+  ~PluginInstances();  // destroys what is left
+  PluginInstances(const PluginInstances&) = delete;
+  PluginInstances& operator=(const PluginInstances&) = delete;
+
+  // The element's script object: the module's scriptable object with the
+  // element behind it. Null when NPP_New failed.
+  JSObjectRef Create(const Element& element, const std::string& type);
+  // NPP_Destroy for every instance, in document order.
+  void DestroyAll();
+  size_t Count() const { return m_instances.size(); }
+
+ private:
+  struct Instance {
+    NPP_t npp{};
+    NPWindow window{};
+  };
+
+  PluginModule& m_module;
+  Browser& m_browser;
+  ScriptBridge& m_bridge;
+  std::vector<std::unique_ptr<Instance>> m_instances;
+};
+
+}  // namespace tvhost
+
+#endif  // TVHOST_PLUGININSTANCES_H

@@ -1,0 +1,32 @@
+// The last resort behind --timeout: a script that never returns cannot be
+// stopped by the main loop, so a thread ends the process if the run
+// overstays its limit.
+#ifndef TVHOST_WATCHDOG_H
+#define TVHOST_WATCHDOG_H
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace tvhost {
+
+class Watchdog {
+ public:
+  // After `limit`, prints `message` and exits with `exitCode`.
+  Watchdog(std::chrono::milliseconds limit, std::string message, int exitCode);
+  ~Watchdog();  // disarms
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_disarmed;
+  bool m_done = false;
+  std::thread m_thread;
+};
+
+}  // namespace tvhost
+
+#endif  // TVHOST_WATCHDOG_H
