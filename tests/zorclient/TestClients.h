@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -22,123 +20,62 @@ namespace zortest {
 
 using namespace std::chrono_literals;
 
-// A flag one thread raises and others wait for, never without a bound.
-class Gate {
- public:
-  void Open() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_open = true;
-    m_changed.notify_all();
-  }
-  bool Wait(std::chrono::milliseconds timeout = 5s) {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, timeout, [&] { return m_open; });
-  }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  bool m_open = false;
-};
-
 struct Event {
   int type;
   std::string param1;
-  std::string param2;
   std::thread::id thread;
 };
 
-// A client that records every event with the thread it came on, and runs
-// an optional hook inside OnEvent.
+// Records every event with the thread it came on, and runs an optional hook
+// inside OnEvent.
 class RecordingClient : public zor::CZorPluginWrapper {
  public:
   using Hook = std::function<void(RecordingClient& self, int type)>;
 
   explicit RecordingClient(Hook hook = nullptr)
-      : CZorPluginWrapper(zor::CClientAppFactory::ZOR_CLIENT_TYPE),
-        m_hook(std::move(hook)) {}
-
+      : CZorPluginWrapper(zor::CClientAppFactory::ZOR_CLIENT_TYPE), m_hook(std::move(hook)) {}
   // The base destructor would close only after these members are gone.
   ~RecordingClient() override { Close(); }
 
-  int OnEvent(int type, std::string param1, std::string param2) override {
-    if (++m_running != 1) m_overlapped = true;
+  int OnEvent(int type, std::string param1, std::string) override {
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      m_events.push_back(Event{type, std::move(param1), std::move(param2),
-                               std::this_thread::get_id()});
+      m_events.push_back({type, std::move(param1), std::this_thread::get_id()});
     }
     if (m_hook) m_hook(*this, type);
-    --m_running;
     return 1;
   }
-
   std::vector<Event> Events() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_events;
   }
-
   std::vector<int> Types() const {
     std::vector<int> types;
     for (const Event& event : Events()) types.push_back(event.type);
     return types;
   }
 
-  // True when two OnEvent calls ever ran at the same time.
-  bool Overlapped() const { return m_overlapped; }
-
  private:
   const Hook m_hook;
   mutable std::mutex m_mutex;
   std::vector<Event> m_events;
-  std::atomic<int> m_running{0};
-  std::atomic<bool> m_overlapped{false};
 };
 
-// A service that hands the test the raw event sink of its last connection
-// and notes on which thread commands arrive.
-class CapturingService : public zor::Service {
- public:
-  std::unique_ptr<zor::ServiceSession> Connect(
-      const std::string& /*version*/, const std::string& /*name*/,
-      std::shared_ptr<zor::EventSink> events) override {
-    if (m_emitOnConnect) events->Emit(42, "during", "connect");
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_sink = std::move(events);
-    return std::make_unique<Session>(*this);
-  }
-
-  std::shared_ptr<zor::EventSink> Sink() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_sink;
-  }
-
-  std::thread::id CommandThread() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_commandThread;
-  }
-
-  void EmitOnConnect() { m_emitOnConnect = true; }
-
- private:
-  class Session : public zor::ServiceSession {
-   public:
-    explicit Session(CapturingService& service) : m_service(service) {}
-    std::string Execute(const std::string& /*command*/,
-                        const std::vector<std::string>& /*params*/) override {
-      std::lock_guard<std::mutex> lock(m_service.m_mutex);
-      m_service.m_commandThread = std::this_thread::get_id();
+// Emits event 42 into a new connection before accepting it, and hands the
+// test that connection's raw sink. Answers every command "I0".
+struct CapturingService : zor::Service {
+  struct Session : zor::ServiceSession {
+    std::string Execute(const std::string&, const std::vector<std::string>&) override {
       return "I0";
     }
-
-   private:
-    CapturingService& m_service;
   };
-
-  mutable std::mutex m_mutex;
-  std::shared_ptr<zor::EventSink> m_sink;
-  std::thread::id m_commandThread;
-  std::atomic<bool> m_emitOnConnect{false};
+  std::unique_ptr<zor::ServiceSession> Connect(const std::string&, const std::string&,
+                                               std::shared_ptr<zor::EventSink> events) override {
+    events->Emit(42, "during Connect", "");
+    sink = std::move(events);  // Open runs on the test's thread
+    return std::make_unique<Session>();
+  }
+  std::shared_ptr<zor::EventSink> sink;
 };
 
 // A scripted "Player" service registered for the length of each case.
@@ -150,14 +87,17 @@ class ZorClientTest : public ::testing::Test {
   static int OpenPlayer(zor::CZorPluginWrapper& client) {
     return client.Open("Player", "1.000", "Player");
   }
-
   std::shared_ptr<zor::ScriptedConnection> LastConnection() const {
-    const size_t count = player->ConnectionCount();
-    return count == 0 ? nullptr : player->Connection(count - 1);
+    return player->Connection(player->ConnectionCount() - 1);
+  }
+  // Opens `client` on a new CapturingService; null when that failed.
+  static std::shared_ptr<zor::EventSink> OpenCapture(RecordingClient& client) {
+    auto service = std::make_shared<CapturingService>();
+    zor::RegisterService("Capture", service);
+    return client.Open("Capture", "1.000", "Capture") ? service->sink : nullptr;
   }
 
-  std::shared_ptr<zor::ScriptedService> player =
-      std::make_shared<zor::ScriptedService>();
+  std::shared_ptr<zor::ScriptedService> player = std::make_shared<zor::ScriptedService>();
 };
 
 }  // namespace zortest
