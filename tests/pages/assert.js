@@ -1,52 +1,35 @@
-// Shared assertions for the page tests. A failed check throws; uncaught, it
-// ends tvhost with exit code 1 and the file and line of the failure.
-function fail(message) {
-  throw new Error(message);
-}
-
-function show(value) {
-  return typeof value === "string" ? JSON.stringify(value) : String(value);
-}
+// Shared checks for the page tests. A failed one throws; uncaught, it ends
+// tvhost with exit code 1 and the file and line of the failure.
+function fail(message) { throw new Error(message); }
 
 // Arrays and objects compare by their JSON text, anything else with ===.
 function expectEqual(actual, expected, what) {
-  if (typeof expected === "object" && expected !== null) {
-    actual = JSON.stringify(actual);
-    expected = JSON.stringify(expected);
-  }
-  if (actual !== expected) fail(what + ": expected " + show(expected) + ", got " + show(actual));
+  var asJson = typeof expected === "object" && expected !== null;
+  var a = JSON.stringify(actual);
+  var e = JSON.stringify(expected);
+  if (asJson ? a !== e : actual !== expected) fail(what + ": expected " + e + ", got " + a);
 }
 
-function expectTrue(condition, what) {
-  if (!condition) fail(what);
-}
-
-function expectWithin(value, low, high, what) {
-  if (!(value >= low && value <= high)) {
-    fail(what + ": expected " + low + ".." + high + ", got " + show(value));
-  }
-}
+function expectTrue(condition, what) { if (!condition) fail(what); }
 
 function lastCommand(player, name) {
-  var sent = player.sent();
-  for (var i = sent.length - 1; i >= 0; --i) {
-    if (sent[i][0] === name) return sent[i];
-  }
-  return null;
+  return player.sent().filter(function (command) { return command[0] === name; }).pop() || null;
 }
 
-// Runs the steps in order; each step gets `next` and calls it when done,
-// from a callback if it waits for one. The last step passes the test.
+// The commands the module sends to `player` while `action` runs.
+function commandsDuring(player, action) {
+  var before = player.sent().length;
+  action();
+  return player.sent().slice(before);
+}
+
+// Runs the steps in order; each gets `next` and calls it when done, from a
+// callback if it waits for one. After the last step the page passes.
 function runSteps(steps) {
   var index = 0;
-  function next() {
-    var step = steps[index++];
-    if (step) {
-      step(next);
-    } else {
-      console.log("PASS");
-      tvhost.exit(0);
-    }
-  }
-  next();
+  (function next() {
+    if (index < steps.length) return steps[index++](next);
+    console.log("PASS");
+    tvhost.exit(0);
+  })();
 }

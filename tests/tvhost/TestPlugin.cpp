@@ -1,7 +1,6 @@
 // A minimal NPAPI plug-in for tvhost's own tests, independent of the AV
 // object: its scriptable object reports how values arrive, calls script
 // back from another thread, and leaks on request.
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -14,47 +13,37 @@ namespace {
 
 NPNetscapeFuncs* gBrowser = nullptr;
 
+struct TestObject : NPObject {
+  NPP npp;
+};
+
 struct Callback {
   NPP npp;
   NPObject* function;  // one reference
   std::string text;
 };
 
-std::string Name(NPIdentifier id) {
-  NPUTF8* name = gBrowser->utf8fromidentifier(id);
-  std::string text = name != nullptr ? name : "";
-  gBrowser->memfree(name);
-  return text;
-}
+bool Is(NPIdentifier id, const char* name) { return id == gBrowser->getstringidentifier(name); }
 
-void ReturnString(const char* text, NPVariant* result) {
-  size_t length = strlen(text);
-  auto* copy = static_cast<NPUTF8*>(gBrowser->memalloc(static_cast<uint32_t>(length + 1)));
-  memcpy(copy, text, length + 1);
+void ReturnString(const std::string& text, NPVariant* result) {
+  auto* copy = static_cast<NPUTF8*>(gBrowser->memalloc(static_cast<uint32_t>(text.size() + 1)));
+  memcpy(copy, text.c_str(), text.size() + 1);
   result->type = NPVariantType_String;
-  result->value.stringValue = NPString{copy, static_cast<uint32_t>(length)};
+  result->value.stringValue = NPString{copy, static_cast<uint32_t>(text.size())};
 }
 
-const char* TypeName(NPVariantType type) {
-  static const char* const names[] = {"void", "null", "bool", "int32", "double", "string", "object"};
-  return type <= NPVariantType_Object ? names[type] : "?";
-}
-
+// On the main thread: calls the function with the text, then forgets both.
 void Deliver(void* data) {
   auto* callback = static_cast<Callback*>(data);
   NPVariant argument;
-  ReturnString(callback->text.c_str(), &argument);
   NPVariant result;
+  ReturnString(callback->text, &argument);
   gBrowser->invokeDefault(callback->npp, callback->function, &argument, 1, &result);
   gBrowser->releasevariantvalue(&argument);
   gBrowser->releasevariantvalue(&result);
   gBrowser->releaseobject(callback->function);
   delete callback;
 }
-
-struct TestObject : NPObject {
-  NPP npp;
-};
 
 NPObject* Allocate(NPP npp, NPClass*) {
   auto* object = new TestObject();
@@ -65,21 +54,21 @@ NPObject* Allocate(NPP npp, NPClass*) {
 void Deallocate(NPObject* object) { delete static_cast<TestObject*>(object); }
 
 bool HasMethod(NPObject*, NPIdentifier name) {
-  std::string method = Name(name);
-  return method == "typeOf" || method == "leakBlock" || method == "leakObject" ||
-         method == "callLater";
+  return Is(name, "typeOf") || Is(name, "leakBlock") || Is(name, "leakObject") ||
+         Is(name, "callLater");
 }
 
 bool Invoke(NPObject* object, NPIdentifier name, const NPVariant* args, uint32_t count,
             NPVariant* result) {
-  std::string method = Name(name);
-  if (method == "typeOf" && count == 1) {
-    ReturnString(TypeName(args[0].type), result);
-  } else if (method == "leakBlock") {
+  static const char* const kTypeNames[] = {"void",   "null",   "bool",  "int32",
+                                           "double", "string", "object"};
+  if (Is(name, "typeOf") && count == 1 && args[0].type <= NPVariantType_Object) {
+    ReturnString(kTypeNames[args[0].type], result);
+  } else if (Is(name, "leakBlock")) {
     gBrowser->memalloc(16);
-  } else if (method == "leakObject" && count == 1 && args[0].type == NPVariantType_Object) {
+  } else if (Is(name, "leakObject") && count == 1 && args[0].type == NPVariantType_Object) {
     gBrowser->retainobject(args[0].value.objectValue);
-  } else if (method == "callLater" && count == 2 && args[0].type == NPVariantType_Object &&
+  } else if (Is(name, "callLater") && count == 2 && args[0].type == NPVariantType_Object &&
              args[1].type == NPVariantType_String) {
     auto* callback = new Callback{static_cast<TestObject*>(object)->npp,
                                   gBrowser->retainobject(args[0].value.objectValue),
