@@ -1,224 +1,295 @@
 // The element's script interface, driven through the built module as page
-// script drives it: every method and property with its conversions, and the
-// element's attributes reaching the player.
+// script drives it: every method and property with its conversions, the
+// element's attributes and page widget reaching the player, page callbacks
+// through the browser's main loop, and what outlives an element.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "LoadedModule.h"
+#include "PluginHostTest.h"
 
 namespace plugintest {
 namespace {
 
+using std::string_literals::operator""s;
+
 constexpr char kStyle[] = "left:10px;top:20px;width:640px;height:360px";
 
-class ScriptInterfaceTest : public BinaryTest {
+class ScriptInterfaceTest : public PluginHostTest {
  protected:
-  // An element playing nothing yet, whose player reported 60 s of progress.
+  // An element playing nothing yet, whose player reported 60 s of progress
+  // and answers a duration of 95 s.
   NPP PreparedElement() {
     NPP npp = New(kAVObjectType, {{"data", "http://tv/v"}, {"style", kStyle}});
-    PlayerOf(npp)->Emit(14, "60000", "");
-    EXPECT_TRUE(PlayerOf(npp)->WaitDelivered());
-    browser.RunPendingAsyncCalls();
+    Deliver(npp, 14, "60000", "");
     PlayerOf(npp)->ClearReceived();
+    PlayerOf(npp)->Answer("GetDuration", "I95000");
     return npp;
   }
 };
 
 TEST_F(ScriptInterfaceTest, NamesMethodsAndPropertiesExactly) {
-  // clang-format off
-  const Lines methods = {"play", "stop", "seek", "setFullScreen", "GetPluginInfo", "next",
-                         "previous"};
-  const Lines properties = {"data", "playPosition", "playTime", "playState", "error", "speed",
-                            "fullScreen", "onPlayStateChange", "onUpdateProgress",
-                            "onFullScreenChange", "nrTracks", "currentTrackIndex", "persist",
-                            "left", "top", "width", "height"};
-  // clang-format on
   PageScript script = Script(New());
-  for (const std::string& name : methods) {
-    EXPECT_TRUE(script.HasMethod(name)) << name;
-    EXPECT_FALSE(script.HasProperty(name)) << name;
+  for (const char* name :
+       {"play", "stop", "seek", "setFullScreen", "GetPluginInfo", "next", "previous"}) {
+    EXPECT_TRUE(script.HasMethod(name) && !script.HasProperty(name)) << name;
   }
-  for (const std::string& name : properties) {
-    EXPECT_TRUE(script.HasProperty(name)) << name;
-    EXPECT_FALSE(script.HasMethod(name)) << name;
+  for (const char* name : {"data", "playPosition", "playTime", "playState", "error", "speed",
+                           "fullScreen", "onPlayStateChange", "onUpdateProgress", "persist",
+                           "nrTracks", "currentTrackIndex", "left", "onFullScreenChange", "top",
+                           "width", "height"}) {
+    EXPECT_TRUE(script.HasProperty(name) && !script.HasMethod(name)) << name;
   }
   for (const char* name : {"pause", "Play", "src", ""}) {
     EXPECT_FALSE(script.HasMethod(name) || script.HasProperty(name)) << name;
   }
-  EXPECT_EQ(script.InvokeDefault({Int(1)}), "void");
+  EXPECT_EQ(script.Invoke("", {Int(1)}), "void");
 }
 
 TEST_F(ScriptInterfaceTest, MethodsConvertTheirArgumentsAndAnswer) {
   const Lines play = {"InitPlayer http://tv/v", "SetDisplayArea 15 30 960 540 1080",
                       "SetPlaybackSpeed 1", "StartPlayback"};
-  const struct {
-    const char* method;
-    std::vector<NPVariant> args;
-    const char* result;
-    Lines sent;
-  } cases[] = {
+  // A call, its result and what it sent the player.
+  const std::tuple<const char*, std::vector<NPVariant>, const char*, Lines> cases[] = {
       {"play", {Int(1)}, "int:1", play},
       {"play", {Double(2.9)}, "int:1", {play[0], play[1], "SetPlaybackSpeed 2", play[3]}},
-      {"play", {Int(0)}, "int:1", {"Pause"}},
-      {"play", {Double(-1)}, "int:1", {"Pause"}},
-      {"play", {Bool(true)}, "int:1", {"Pause"}},
-      {"play", {String("2")}, "int:1", {"Pause"}},
+      {"play", {Double(-0.5)}, "int:1", {"Pause"}}, {"play", {Bool(true)}, "int:1", {"Pause"}},
+      {"play", {String("2")}, "int:1", {"Pause"}},  {"play", {Int(1), Int(2)}, "false", {}},
       {"play", {}, "false", {}},
-      {"play", {Int(1), Int(2)}, "false", {}},
       {"stop", {Int(7), Null()}, "int:1", {"Stop"}},
       {"seek", {Int(15999)}, "int:1", {"JumpBackward 45"}},
       {"seek", {Double(-1500)}, "int:1", {"JumpBackward 61"}},
-      {"seek", {String("x")}, "int:1", {"JumpBackward 60"}},
       {"seek", {Int(5000), Int(1)}, "int:1", {"JumpBackward 55"}},
       {"seek", {Double(1e300)}, "int:1", {"JumpForward 2147423"}},
       {"seek", {}, "false", {}},
       {"setFullScreen", {Int(1)}, "int:1", {"SetDisplayArea 0 0 1920 1080 1080"}},
-      {"setFullScreen", {Bool(true)}, "int:1", {}},
-      {"setFullScreen", {Double(0.5)}, "int:1", {}},
+      {"setFullScreen", {Bool(true)}, "int:1", {}}, {"setFullScreen", {Double(0.5)}, "int:1", {}},
       {"setFullScreen", {}, "false", {}},
       {"GetPluginInfo", {Int(0)}, "str:AVOBJECT-0009\n", {}},
-      {"GetPluginInfo", {Double(-2.0)}, "str:AVOBJECT-0009\n", {}},
-      {"GetPluginInfo", {Double(NAN)}, "str:AVOBJECT-0009\n", {}},
-      {"GetPluginInfo", {Int(-2)}, "str:", {}},
-      {"GetPluginInfo", {String("a")}, "str:", {}},
+      {"GetPluginInfo", {Double(-2.0)}, "str:AVOBJECT-0009\n", {}},  // unlike Int(-2)
+      {"GetPluginInfo", {Int(-2)}, "str:", {}}, {"GetPluginInfo", {String("a")}, "str:", {}},
       {"GetPluginInfo", {Int(0), Int(0)}, "false", {}},
-      {"next", {}, "int:0", {}},
-      {"previous", {Int(3)}, "int:0", {}},
-      {"pause", {}, "false", {}},
-      {"data", {}, "false", {}},
+      {"next", {}, "int:0", {}},   {"previous", {Int(3)}, "int:0", {}},
+      {"pause", {}, "false", {}},  {"data", {}, "false", {}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.method) + " case " + std::to_string(&c - cases));
+  int index = 0;
+  for (const auto& [method, args, result, sent] : cases) {
+    SCOPED_TRACE(method + " case "s + std::to_string(index++));
     NPP npp = PreparedElement();
-    EXPECT_EQ(Script(npp).Invoke(c.method, c.args), c.result);
-    EXPECT_EQ(Rendered(npp), c.sent);
-    Destroy(npp);
+    EXPECT_EQ(Script(npp).Invoke(method, args), result);
+    EXPECT_EQ(Rendered(npp), sent);
   }
-}
-
-TEST_F(ScriptInterfaceTest, PlayResumesOnlyAPausedElement) {
-  NPP npp = PreparedElement();
-  PageScript script = Script(npp);
-  EXPECT_EQ(script.Invoke("play", {Int(0)}), "int:1");
-  EXPECT_EQ(script.Get("playState"), "int:2");
-  EXPECT_EQ(script.Invoke("play", {Int(4)}), "int:1");
-  EXPECT_EQ(Rendered(npp), (Lines{"Pause", "Resume"}));
-  EXPECT_EQ(script.Get("playState"), "int:1");
-}
-
-TEST_F(ScriptInterfaceTest, PropertiesReadTheElementsState) {
-  NPP npp = PreparedElement();
-  PlayerOf(npp)->Answer("GetDuration", "I95000");
-  const struct {
-    const char* property;
-    const char* value;
-  } cases[] = {{"data", "str:http://tv/v"},
-               {"playPosition", "int:60000"},
-               {"playTime", "int:95000"},
-               {"playState", "int:0"},
-               {"speed", "int:1"},
-               {"fullScreen", "int:0"},
-               {"error", "int:1"},
-               {"nrTracks", "int:1"},
-               {"currentTrackIndex", "int:1"},
-               {"persist", "int:1"},
-               {"left", "int:10"},
-               {"top", "int:20"},
-               {"width", "int:640"},
-               {"height", "int:360"},
-               {"onPlayStateChange", "void"},
-               {"onUpdateProgress", "void"},
-               {"onFullScreenChange", "false"},
-               {"play", "false"},
-               {"bogus", "false"}};
-  PageScript script = Script(npp);
-  for (const auto& c : cases) EXPECT_EQ(script.Get(c.property), c.value) << c.property;
-  EXPECT_EQ(Rendered(npp), Lines{"GetDuration"});
 }
 
 TEST_F(ScriptInterfaceTest, PropertiesAcceptOnlyTheirOwnTypes) {
-  const struct {
-    const char* property;
-    NPVariant value;
-    bool accepted;
-    const char* after;  // the property read back
-    Lines sent;
-  } cases[] = {
+  // A write, whether it is accepted, the property read back and what the
+  // player was sent.
+  const std::tuple<const char*, NPVariant, bool, const char*, Lines> cases[] = {
       {"data", String("http://tv/other"), true, "str:http://tv/other", {}},
       {"data", Int(5), false, "str:http://tv/v", {}},
       {"left", Int(100), true, "int:100", {"SetDisplayArea 150 30 960 540 1080"}},
-      {"left", Double(100.9), true, "int:100", {"SetDisplayArea 150 30 960 540 1080"}},
       {"left", Double(NAN), true, "int:0", {"SetDisplayArea 0 30 960 540 1080"}},
-      {"left", Double(3e9), true, "int:2147483647", {"SetDisplayArea 2147483647 30 960 540 1080"}},
+      {"left", Double(-3e9), true, "int:-2147483648",
+       {"SetDisplayArea -2147483648 30 960 540 1080"}},
+      {"width", Int(2000000000), true, "int:2000000000",
+       {"SetDisplayArea 15 30 2147483647 540 1080"}},
       {"top", String("5"), false, "int:20", {}},
       {"width", Null(), false, "int:640", {}},
       {"height", Int(-10), true, "int:-10", {"SetDisplayArea 15 30 960 -15 1080"}},
-      {"playState", Int(1), false, "int:0", {}},
-      {"speed", Int(2), false, "int:1", {}},
-      {"error", Int(0), false, "int:1", {}},
+      {"playPosition", Int(5), false, "int:60000", {}}, {"playState", Int(1), false, "int:0", {}},
+      {"playTime", Int(5), false, "int:95000", {"GetDuration"}},
+      {"speed", Int(2), false, "int:1", {}},        {"error", Int(0), false, "int:1", {}},
+      {"fullScreen", Int(1), false, "int:0", {}},   {"nrTracks", Int(2), false, "int:1", {}},
+      {"currentTrackIndex", Int(2), false, "int:1", {}},
       {"persist", Int(0), true, "int:1", {}},
       {"onPlayStateChange", Int(5), true, "void", {}},
+      {"onUpdateProgress", Int(5), true, "void", {}},
       {"onFullScreenChange", String("changed"), true, "false", {}},
-      {"bogus", Int(1), false, "false", {}},
+      {"play", Int(1), false, "false", {}},         {"bogus", Int(1), false, "false", {}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.property) + " case " + std::to_string(&c - cases));
+  for (const auto& [property, value, accepted, after, sent] : cases) {
+    SCOPED_TRACE(property);
     NPP npp = PreparedElement();
     PageScript script = Script(npp);
-    EXPECT_EQ(script.Set(c.property, c.value), c.accepted);
-    EXPECT_EQ(script.Get(c.property), c.after);
-    EXPECT_EQ(Rendered(npp), c.sent);
-    Destroy(npp);
+    EXPECT_EQ(script.Set(property, value), accepted);
+    EXPECT_EQ(script.Get(property), after);
+    EXPECT_EQ(Rendered(npp), sent);
   }
+}
+
+TEST_F(ScriptInterfaceTest, AFailedAllocationChangesNothing) {
+  PageScript script = Script(New(kAVObjectType, {{"data", "http://tv/v"}}));
+  FailAllocations(true);
+  EXPECT_FALSE(script.Set("data", String("http://tv/other")) ||
+               script.Set("onPlayStateChange", String("stateChanged")) ||
+               script.Set("onFullScreenChange", String("changed")));
+  EXPECT_EQ(script.Invoke("GetPluginInfo", {Int(0)}), "false");
+  EXPECT_EQ(script.Get("data"), "false");
+  FailAllocations(false);
+  EXPECT_EQ(script.Get("data"), "str:http://tv/v");
+  EXPECT_EQ(script.Get("onPlayStateChange"), "void");
 }
 
 TEST_F(ScriptInterfaceTest, MimeTypeChoosesTheStreamingComponent) {
-  const struct {
-    const char* mimeType;
-    const char* url;
-  } cases[] = {
-      {"application/dash+xml", "http://tv/v|COMPONENT=HAS"},
-      {"application/vnd.apple.mpegurl", "http://tv/v|COMPONENT=HLS"},
-      {"application/vnd.apple.mpegurl.audio", "http://tv/v|COMPONENT=HLS"},
-      {"application/x-ruvo-avobject", "http://tv/v"},
-      {"application/DASH+xml", "http://tv/v"},
-  };
-  for (const auto& c : cases) {
-    NPP npp = New(c.mimeType, {{"data", "http://tv/v"}});
+  for (const auto& [mimeType, suffix] : {std::pair{"application/dash+xml", "|COMPONENT=HAS"},
+                                         {"application/vnd.apple.mpegurl", "|COMPONENT=HLS"},
+                                         {"application/vnd.apple.mpegurl.audio", "|COMPONENT=HLS"},
+                                         {"application/x-ruvo-avobject", ""},
+                                         {"application/DASH+xml", ""}}) {
+    NPP npp = New(mimeType, {{"data", "http://tv/v"}});
     EXPECT_EQ(Script(npp).Invoke("play", {Int(1)}), "int:1");
-    const Commands init = Sent(npp, "InitPlayer");
-    ASSERT_EQ(init.size(), 1u) << c.mimeType;
-    EXPECT_EQ(init[0].params[0], c.url) << c.mimeType;
+    EXPECT_EQ(Rendered(npp, "InitPlayer"), Lines{"InitPlayer http://tv/v"s + suffix}) << mimeType;
   }
 }
 
-TEST_F(ScriptInterfaceTest, AttributesPlaceTheVideoAtTheNextPlay) {
-  // The page widget is 1280 x 720: page pixels count 1.5 times.
-  const struct {
-    Attributes attributes;
-    const char* area;
-  } cases[] = {
-      {{}, "0 0 1920 1080"},
-      {{{"width", "640"}, {"height", "360"}}, "0 0 1920 1080"},  // no style: no area
-      {{{"style", "left:100px;top:50px;width:640px;height:360px"}}, "150 75 960 540"},
-      {{{"width", "640"}, {"style", "width:320px;height:100px"}}, "0 0 960 150"},
-      {{{"style", "width:320px"}, {"width", "640"}}, "0 0 480 0"},
-      {{{"width", "0"}, {"style", "width:320px"}}, "0 0 480 0"},
-      {{{"style", "left:-20px;top: 20px"}}, "-30 30 0 0"},
+// The element's area at the next play: its attributes' pixels times the
+// ratio of the video plane to the page widget.
+TEST_F(ScriptInterfaceTest, AttributesAndWidgetPlaceTheVideoAtTheNextPlay) {
+  const auto answer = [this](bool ok, NPVariant value) {  // on failure unset, never to be read
+    browser.SetEvaluateHandler([=](const std::string&, NPVariant* r) { *r = value; return ok; });
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(&c - cases);
-    NPP npp = New(kAVObjectType, c.attributes);
-    EXPECT_TRUE(Sent(npp, "SetDisplayArea").empty()) << "nothing is placed before play";
-    Script(npp).Invoke("play", {Int(1)});
-    const Commands areas = Sent(npp, "SetDisplayArea");
-    ASSERT_EQ(areas.size(), 1u);
-    const auto& p = areas[0].params;
-    EXPECT_EQ(p[0] + " " + p[1] + " " + p[2] + " " + p[3], c.area);
+  const Attributes styled = {{"style", kStyle}};
+  // How the page's widget differs from 1280 x 720 (where page pixels count
+  // 1.5 times), the element's attributes and its area.
+  const std::tuple<std::function<void()>, Attributes, const char*> cases[] = {
+      {{}, {}, "0 0 1920 1080"},
+      {{}, {{"width", "640"}, {"height", "360"}}, "0 0 1920 1080"},  // no style: no area
+      {{}, {{"style", "left:100px;top:50px;width:640px;height:360px"}}, "150 75 960 540"},
+      {{}, {{"width", "640"}, {"style", "width:320px;height:100px"}}, "0 0 960 150"},
+      {{}, {{"style", "width:320px"}, {"width", "640"}}, "0 0 480 0"},
+      {{}, {{"width", "0"}, {"style", "width:320px"}}, "0 0 480 0"},
+      {{}, {{"style", "left:-20px;top: 20px"}}, "-30 30 0 0"},
+      // Null values count as absent attributes.
+      {{}, {{"style", nullptr}, {"height", "40"}, {"width", nullptr}, {"style", "width:320px"}},
+       "0 0 480 60"},
+      {[this] { browser.SetWidgetSize("960px", "1080"); }, styled, "20 20 1280 360"},
+      // A widget size that cannot be read counts as the video plane's own.
+      {[this] { browser.SetWidgetSize("0", "-5"); }, styled, "10 20 640 360"},
+      {[this] { browser.SetWidgetSize("abc", ""); }, styled, "10 20 640 360"},
+      {[this] { browser.SetWindowAvailable(false); }, styled, "10 20 640 360"},
+      {[&] { answer(false, String("1280")); }, styled, "10 20 640 360"},
+      {[&] { answer(true, Int(1280)); }, styled, "10 20 640 360"},
+      {[this] { FailAllocations(true); }, styled, "10 20 640 360"},
+  };
+  int index = 0;
+  for (const auto& [widget, attributes, area] : cases) {
+    SCOPED_TRACE(index++);
+    if (widget) widget();
+    NPP npp = New(kAVObjectType, attributes);
+    FailAllocations(false);
+    browser.SetWidgetSize("1280", "720");
+    browser.SetWindowAvailable(true);
+    browser.SetEvaluateHandler(nullptr);
+    EXPECT_TRUE(Rendered(npp, "SetDisplayArea").empty()) << "nothing is placed before play";
+    EXPECT_EQ(Script(npp).Invoke("play", {Int(1)}), "int:1");
+    EXPECT_EQ(Rendered(npp, "SetDisplayArea"), Lines{"SetDisplayArea " + (area + " 1080"s)});
   }
+  EXPECT_EQ(Script(New(kAVObjectType, {{"data", nullptr}})).Invoke("play", {Int(1)}), "int:1");
+}
+
+using CallbackLifecycleTest = PluginHostTest;
+
+TEST_F(CallbackLifecycleTest, FunctionObjectsAreCalledOnTheMainLoop) {
+  NPP npp = New(kAVObjectType, {{"data", "http://tv/v"}});
+  PageScript script = Script(npp);
+  NPObject* onState = Function();
+  ASSERT_TRUE(script.Set("onPlayStateChange", Object(onState)));
+  EXPECT_EQ(browser.RefCount(onState), 2u);
+  EXPECT_EQ(script.Get("onPlayStateChange"), ObjectText(onState));
+  EXPECT_EQ(script.Invoke("play", {Int(1)}), "int:1");
+  EXPECT_TRUE(browser.CallsOf(onState).empty()) << "never called inside the script call";
+  browser.RunPendingAsyncCalls();
+  Deliver(npp, 7, "", "detail");
+  const auto calls = browser.CallsOf(onState);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].args, (Lines{"3", ""}));
+  EXPECT_EQ(calls[1].args, (Lines{"1", "detail"}));
+  EXPECT_EQ(script.Get("playState"), "int:1");
+  // Play resumes a paused element.
+  EXPECT_EQ(script.Invoke("play", {Int(0)}), "int:1");
+  EXPECT_EQ(script.Invoke("play", {Int(4)}), "int:1");
+  EXPECT_EQ(Rendered(npp, "Resume"), Lines{"Resume"});
+  EXPECT_EQ(script.Get("playState"), "int:1");
+}
+
+TEST_F(CallbackLifecycleTest, NamedFunctionsAreEvaluatedOnTheMainLoop) {
+  NPP npp = New();
+  PageScript script = Script(npp);
+  ASSERT_TRUE(script.Set("onUpdateProgress", String("onProgress")));
+  EXPECT_EQ(script.Get("onUpdateProgress"), "str:onProgress");
+  Deliver(npp, 14, "5000", "x");
+  EXPECT_EQ(browser.EvaluatedScripts().back(), "onProgress(\"5000\",\"x\");");
+  EXPECT_EQ(script.Get("playPosition"), "int:5000");
+  // With both kinds registered, script reads back the name.
+  ASSERT_TRUE(script.Set("onPlayStateChange", Object(Function())));
+  ASSERT_TRUE(script.Set("onPlayStateChange", String("onState")));
+  EXPECT_EQ(script.Get("onPlayStateChange"), "str:onState");
+}
+
+TEST_F(CallbackLifecycleTest, FullScreenAndBackRestoresTheElementsArea) {
+  NPP npp = New(kAVObjectType, {{"style", kStyle}});
+  PageScript script = Script(npp);
+  EXPECT_EQ(script.Invoke("setFullScreen", {Int(1)}), "int:1");
+  EXPECT_EQ(script.Get("fullScreen"), "int:1");
+  ASSERT_TRUE(script.Set("left", Int(100)));  // sent at once, in full screen too
+  EXPECT_EQ(script.Invoke("setFullScreen", {Int(0)}), "int:1");
+  EXPECT_EQ(script.Get("fullScreen"), "int:0");
+  EXPECT_EQ(Rendered(npp, "SetDisplayArea"),
+            (Lines{"SetDisplayArea 0 0 1920 1080 1080", "SetDisplayArea 150 30 960 540 1080",
+                   "SetDisplayArea 150 30 960 540 1080"}));
+}
+
+TEST_F(CallbackLifecycleTest, DestroyReleasesRegistrationsWithDeliveriesPending) {
+  for (auto policy : {testbrowser::TestBrowser::QueuedAfterDestroy::kDrop,
+                      testbrowser::TestBrowser::QueuedAfterDestroy::kRun}) {
+    browser.SetQueuedAfterDestroy(policy);
+    NPP npp = New(kAVObjectType, {{"data", "http://tv/v"}});
+    PageScript script = Script(npp);
+    NPObject* onState = Function();
+    ASSERT_TRUE(script.Set("onPlayStateChange", Object(onState)));
+    ASSERT_TRUE(script.Set("onPlayStateChange", String("stateChanged")));
+    ASSERT_TRUE(script.Set("onUpdateProgress", String("progressed")));
+    EXPECT_EQ(script.Invoke("play", {Int(1)}), "int:1");
+    PlayerOf(npp)->Emit(14, "1000", "");
+    ASSERT_TRUE(PlayerOf(npp)->WaitDelivered());
+    ASSERT_GT(browser.PendingAsyncCalls(), 0u);
+    const size_t scripts = browser.EvaluatedScripts().size();
+    Destroy(npp);
+    EXPECT_EQ(browser.RefCount(onState), 1u) << "only the page's reference is left";
+    browser.RunPendingAsyncCalls();
+    EXPECT_TRUE(browser.CallsOf(onState).empty());
+    EXPECT_EQ(browser.EvaluatedScripts().size(), scripts) << "nothing reaches a gone element";
+  }
+}
+
+TEST_F(CallbackLifecycleTest, ScriptHoldingADestroyedElementReachesNothing) {
+  // The handle is freed as the browser frees it: any use of it is caught.
+  auto handle = std::make_unique<NPP_t>();
+  char type[] = "application/x-ruvo-avobject";
+  ASSERT_EQ(plugin.newp(type, handle.get(), NP_EMBED, 0, nullptr, nullptr, nullptr),
+            NPERR_NO_ERROR);
+  NPObject* element = nullptr;
+  ASSERT_EQ(plugin.getvalue(handle.get(), NPPVpluginScriptableNPObject, &element), NPERR_NO_ERROR);
+  const auto connection = player->Connection(player->ConnectionCount() - 1);
+  connection->ClearReceived();
+  ASSERT_EQ(plugin.destroy(handle.get(), nullptr), NPERR_NO_ERROR);
+  browser.InstanceDestroyed(handle.get());
+  handle.reset();
+
+  PageScript script(browser, element);
+  EXPECT_EQ(script.Invoke("play", {Int(1)}), "false");
+  EXPECT_EQ(script.Get("playState"), "false");
+  EXPECT_FALSE(script.Set("data", String("http://tv/late")));
+  EXPECT_FALSE(script.HasMethod("play") || script.HasProperty("data"));
+  EXPECT_EQ(script.Invoke(""), "false");
+  EXPECT_TRUE(connection->Received().empty());
+  EXPECT_EQ(browser.RefCount(element), 1u);
+  browser.Table().releaseobject(element);  // the page lets go last
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 // A page that embeds plug-in elements, as a browser holds it: the test
 // browser, the plug-in table the module filled, the scripted platform
-// services and the element references the page keeps. The same fixture
-// drives the module linked into a test and the built shared module; only
-// where NP_Initialize comes from differs.
+// services, the element references the page keeps and the script it runs
+// through each element's NPClass. The module is the built one, loaded as a
+// browser loads it, where RUVO_PLUGIN_PATH names it; else the linked one.
 #ifndef TESTS_MODULE_PLUGINHOSTTEST_H
 #define TESTS_MODULE_PLUGINHOSTTEST_H
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <stdexcept>
@@ -15,39 +17,137 @@
 #include <utility>
 #include <vector>
 
-#include "PageScript.h"
 #include "TestBrowser.h"
 #include "npfunctions.h"
 #include "zor/ScriptedService.h"
+#ifdef RUVO_PLUGIN_PATH
+#include <dlfcn.h>
+#else
+#include "host/np_entry.h"
+#endif
 
 namespace plugintest {
 
-constexpr char kAVObjectType[] = "application/x-ruvo-avobject";
+#ifdef RUVO_PLUGIN_PATH
+// A symbol of the built module, loaded once with RTLD_NOW; null when it has
+// none (or did not load).
+inline void* ModuleHandle() {
+  static void* const handle = dlopen(RUVO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+  return handle;
+}
+template <typename T>
+T Exported(const char* name) {
+  return ModuleHandle() ? reinterpret_cast<T>(dlsym(ModuleHandle(), name)) : nullptr;
+}
+inline NP_InitializeFunc ModuleInitialize() { return Exported<NP_InitializeFunc>("NP_Initialize"); }
+#else
+inline NP_InitializeFunc ModuleInitialize() { return NP_Initialize; }
+#endif
 
-using Attributes = std::vector<std::pair<std::string, std::string>>;
-using Commands = std::vector<zor::ReceivedCommand>;
+// Script values. Strings point at the caller's text: arguments belong to the
+// browser and are never released by the plug-in.
+using Value = decltype(NPVariant::value);
+template <typename T = bool>
+NPVariant Of(NPVariantType type, T Value::*field = nullptr, T v = {}) {
+  NPVariant r{};
+  r.type = type;
+  if (field != nullptr) r.value.*field = v;
+  return r;
+}
+inline NPVariant Null() { return Of(NPVariantType_Null); }
+inline NPVariant Int(int32_t v) { return Of(NPVariantType_Int32, &Value::intValue, v); }
+inline NPVariant Double(double v) { return Of(NPVariantType_Double, &Value::doubleValue, v); }
+inline NPVariant Bool(bool v) { return Of(NPVariantType_Bool, &Value::boolValue, v); }
+inline NPVariant Object(NPObject* o) { return Of(NPVariantType_Object, &Value::objectValue, o); }
+inline NPVariant String(const char* text) {
+  return Of(NPVariantType_String, &Value::stringValue, {text, static_cast<uint32_t>(strlen(text))});
+}
+
+// How a result reads in a test's expectations.
+inline std::string ObjectText(NPObject* object) {
+  char text[40];
+  snprintf(text, sizeof text, "object:%p", static_cast<void*>(object));
+  return text;
+}
+
+// Page script as the browser runs it against one element; it releases every
+// result as the browser would.
+class PageScript {
+ public:
+  PageScript(testbrowser::TestBrowser& browser, NPObject* element)
+      : m_browser(browser), m_element(element), m_class(*element->_class) {}
+
+  bool HasMethod(const char* name) { return m_class.hasMethod(m_element, Id(name)); }
+  bool HasProperty(const char* name) { return m_class.hasProperty(m_element, Id(name)); }
+  // "false" when the call failed; otherwise the result as "void", "int:N",
+  // "str:TEXT", "object:ADDRESS" or "type:T". The method "" is the element
+  // called as a function.
+  std::string Invoke(const char* method, std::vector<NPVariant> args = {}) {
+    NPVariant result = Of(NPVariantType_Void);
+    const auto n = static_cast<uint32_t>(args.size());
+    return Outcome(*method ? m_class.invoke(m_element, Id(method), args.data(), n, &result)
+                           : m_class.invokeDefault(m_element, args.data(), n, &result),
+                   result);
+  }
+  std::string Get(const char* property) {
+    NPVariant result = Int(-12345);  // must be overwritten on success
+    return Outcome(m_class.getProperty(m_element, Id(property), &result), result);
+  }
+  bool Set(const char* property, const NPVariant& value) {
+    return m_class.setProperty(m_element, Id(property), &value);
+  }
+
+ private:
+  NPIdentifier Id(const char* name) { return m_browser.Table().getstringidentifier(name); }
+  std::string Outcome(bool ok, NPVariant& result) {
+    if (!ok) return "false";
+    const Value& v = result.value;
+    std::string text = "type:" + std::to_string(result.type);
+    if (result.type == NPVariantType_Void) text = "void";
+    if (result.type == NPVariantType_Int32) text = "int:" + std::to_string(v.intValue);
+    if (result.type == NPVariantType_Object) text = ObjectText(v.objectValue);
+    if (result.type == NPVariantType_String) {
+      text = "str:" + std::string(v.stringValue.UTF8Characters, v.stringValue.UTF8Length);
+    }
+    m_browser.Table().releasevariantvalue(&result);
+    return text;
+  }
+
+  testbrowser::TestBrowser& m_browser;
+  NPObject* m_element;
+  NPClass& m_class;
+};
+
+constexpr char kAVObjectType[] = "application/x-ruvo-avobject";
+// Attribute values may be null, as a browser may pass them.
+using Attributes = std::vector<std::pair<std::string, const char*>>;
 using Lines = std::vector<std::string>;
 
 class PluginHostTest : public ::testing::Test {
  protected:
-  virtual NP_InitializeFunc Entry() = 0;  // the module's NP_Initialize
-
   void SetUp() override {
     zor::RegisterService("Player", player);
-    zor::RegisterService("Video", video);
-    NP_InitializeFunc initialize = Entry();
-    ASSERT_NE(initialize, nullptr);
-    ASSERT_EQ(initialize(&browser.Table(), &plugin), NPERR_NO_ERROR);
+    zor::RegisterService("Video", std::make_shared<zor::ScriptedService>());
+    ASSERT_NE(ModuleInitialize(), nullptr);
+    ASSERT_EQ(ModuleInitialize()(&browser.Table(), &plugin), NPERR_NO_ERROR);
   }
 
   void TearDown() override {
     for (Instance& instance : m_instances) {
-      if (instance.alive) Destroy(&instance.npp);
+      if (instance.npp.pdata != nullptr) Destroy(&instance.npp);
     }
     for (NPObject* object : m_pageObjects) browser.Table().releaseobject(object);
     browser.RunPendingAsyncCalls();
     zor::UnregisterAllServices();
     browser.ExpectClean();
+  }
+
+  // The browser's allocator fails from now on, or works again: the module
+  // is given a table with another allocator, as a browser would give it.
+  void FailAllocations(bool fail) {
+    NPNetscapeFuncs table = browser.Table();
+    if (fail) table.memalloc = [](uint32_t) -> void* { return nullptr; };
+    ASSERT_EQ(ModuleInitialize()(&table, &plugin), NPERR_NO_ERROR);
   }
 
   // Creates an element's instance as the browser does for an <object>.
@@ -57,13 +157,11 @@ class PluginHostTest : public ::testing::Test {
     std::vector<char*> names, values;
     for (const auto& [name, value] : attributes) {
       names.push_back(instance.texts.emplace_back(name).data());
-      values.push_back(instance.texts.emplace_back(value).data());
+      values.push_back(value ? instance.texts.emplace_back(value).data() : nullptr);
     }
-    std::string type = mimeType;
-    EXPECT_EQ(plugin.newp(type.data(), &instance.npp, NP_EMBED, static_cast<int16_t>(names.size()),
-                          names.data(), values.data(), nullptr),
+    EXPECT_EQ(plugin.newp(instance.texts.emplace_back(mimeType).data(), &instance.npp, NP_EMBED,
+                          static_cast<int16_t>(names.size()), names.data(), values.data(), nullptr),
               NPERR_NO_ERROR);
-    instance.alive = instance.npp.pdata != nullptr;
     return &instance.npp;
   }
 
@@ -71,8 +169,7 @@ class PluginHostTest : public ::testing::Test {
   NPObject* Element(NPP npp) {
     NPObject* element = nullptr;
     EXPECT_EQ(plugin.getvalue(npp, NPPVpluginScriptableNPObject, &element), NPERR_NO_ERROR);
-    if (element != nullptr) m_pageObjects.push_back(element);
-    return element;
+    return element ? m_pageObjects.emplace_back(element) : nullptr;
   }
   PageScript Script(NPP npp) { return PageScript(browser, Element(npp)); }
   // A page function, held by the page until the test ends.
@@ -81,43 +178,40 @@ class PluginHostTest : public ::testing::Test {
   void Destroy(NPP npp) {
     EXPECT_EQ(plugin.destroy(npp, nullptr), NPERR_NO_ERROR);
     browser.InstanceDestroyed(npp);
-    Find(npp).alive = false;
+    npp->pdata = nullptr;  // the browser's bookkeeping: the handle is gone
   }
 
   std::shared_ptr<zor::ScriptedConnection> PlayerOf(NPP npp) {
     return player->Connection(Find(npp).player);
   }
-  // Every command an instance sent, as "Name param ...", trailing empty
-  // parameters left out.
-  Lines Rendered(NPP npp) {
+  // A player event, delivered and passed on to page script.
+  void Deliver(NPP npp, int type, const char* param1, const char* param2) {
+    PlayerOf(npp)->Emit(type, param1, param2);
+    ASSERT_TRUE(PlayerOf(npp)->WaitDelivered());
+    browser.RunPendingAsyncCalls();
+  }
+  // The commands an instance sent (only those named `only`, if given), as
+  // "Name param ...", trailing empty parameters left out.
+  Lines Rendered(NPP npp, const std::string& only = "") {
     Lines lines;
     for (const auto& command : PlayerOf(npp)->Received()) {
+      if (!only.empty() && command.name != only) continue;
       std::string line = command.name;
       for (const std::string& param : command.params) line += " " + param;
       lines.push_back(line.erase(line.find_last_not_of(' ') + 1));
     }
     return lines;
   }
-  // The commands of one name that an instance sent, in order.
-  Commands Sent(NPP npp, const std::string& name) {
-    Commands matching;
-    for (const auto& command : PlayerOf(npp)->Received()) {
-      if (command.name == name) matching.push_back(command);
-    }
-    return matching;
-  }
 
   testbrowser::TestBrowser browser;
   NPPluginFuncs plugin{};
   std::shared_ptr<zor::ScriptedService> player = std::make_shared<zor::ScriptedService>();
-  std::shared_ptr<zor::ScriptedService> video = std::make_shared<zor::ScriptedService>();
 
  private:
   struct Instance {
     NPP_t npp{};
-    bool alive = false;
     size_t player = 0;              // index of its player connection
-    std::deque<std::string> texts;  // attribute names and values
+    std::deque<std::string> texts;  // type, attribute names and values
   };
   Instance& Find(NPP npp) {
     for (Instance& instance : m_instances) {

@@ -1,0 +1,220 @@
+// The built module as a browser meets it: the file as the dynamic linker
+// sees it, its entry points, and the instance gate behind the plug-in table
+// they fill. The program exports no logging hook.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <link.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "PluginHostTest.h"
+
+namespace plugintest {
+namespace {
+
+struct DynamicInfo {
+  std::set<std::string> defined;   // exported symbols
+  std::set<std::string> weakRefs;  // weak references left to the loader
+  std::set<std::string> needed;    // DT_NEEDED entries
+};
+
+// Reads .dynsym and .dynamic of the built file, an ELF file of the build's
+// own class and byte order, with every read bounds-checked.
+DynamicInfo ReadModuleFile() {
+  std::ifstream stream(RUVO_PLUGIN_PATH, std::ios::binary);
+  const std::vector<char> file{std::istreambuf_iterator<char>(stream), {}};
+  auto read = [&file](size_t offset, auto* out) {
+    if (offset > file.size() || file.size() - offset < sizeof *out) throw std::out_of_range("ELF");
+    memcpy(out, file.data() + offset, sizeof *out);
+  };
+  auto text = [&file](size_t at) {
+    if (at >= file.size()) return std::string();
+    return std::string(file.data() + at, strnlen(file.data() + at, file.size() - at));
+  };
+  ElfW(Ehdr) header;
+  read(0, &header);
+  EXPECT_EQ(memcmp(header.e_ident, ELFMAG, SELFMAG), 0) << "not an ELF file";
+  std::vector<ElfW(Shdr)> sections(header.e_shnum);
+  for (size_t i = 0; i < sections.size(); ++i)
+    read(header.e_shoff + i * header.e_shentsize, &sections[i]);
+  DynamicInfo info;
+  for (const ElfW(Shdr)& sec : sections) {
+    const size_t strings = sections.at(sec.sh_link).sh_offset;
+    ElfW(Sym) symbol;
+    ElfW(Dyn) entry;
+    for (size_t at = 0; sec.sh_type == SHT_DYNSYM && at < sec.sh_size; at += sizeof symbol) {
+      read(sec.sh_offset + at, &symbol);
+      if (symbol.st_name == 0) continue;
+      const bool weakRef = symbol.st_shndx == SHN_UNDEF && (symbol.st_info >> 4) == STB_WEAK;
+      if (symbol.st_shndx != SHN_UNDEF || weakRef)
+        (weakRef ? info.weakRefs : info.defined).insert(text(strings + symbol.st_name));
+    }
+    for (size_t at = 0; sec.sh_type == SHT_DYNAMIC && at < sec.sh_size; at += sizeof entry) {
+      read(sec.sh_offset + at, &entry);
+      if (entry.d_tag == DT_NEEDED) info.needed.insert(text(strings + entry.d_un.d_val));
+    }
+  }
+  return info;
+}
+
+TEST(ModuleFile, ExportsOnlyTheEntryPointsAndTheBrowserTable) {
+  EXPECT_EQ(ReadModuleFile().defined,
+            (std::set<std::string>{"NP_Initialize", "NP_Shutdown", "NP_GetValue",
+                                   "NP_GetMIMEDescription", "NPP_Initialize", "NPP_Shutdown",
+                                   "NPP_GetMIMEDescription", "NPNFuncs"}));
+}
+
+TEST(ModuleFile, NeedsNothingBeyondTheSystemButZorClient) {
+  // The C and C++ runtimes, and the sanitizers' in sanitizer builds.
+  const std::regex system(
+      R"((libc|libm|libstdc\+\+|libgcc_s|libpthread|libdl|librt|lib[at]san|libubsan)\.so.*|ld-.*)");
+  std::set<std::string> platform;
+  for (const std::string& name : ReadModuleFile().needed) {
+    if (!std::regex_match(name, system)) platform.insert(name);
+  }
+  EXPECT_EQ(platform, std::set<std::string>{"libZorClient.so"});
+}
+
+TEST(ModuleFile, LoadsIntoAProcessThatExportsNoLoggingHook) {
+  ASSERT_EQ(dlsym(RTLD_DEFAULT, "weWebKitPrint"), nullptr) << "this program must not export it";
+  EXPECT_NE(ModuleHandle(), nullptr) << dlerror();
+  EXPECT_EQ(ReadModuleFile().weakRefs.count("weWebKitPrint"), 1u)
+      << "the hook must be referenced weakly";
+}
+
+
+// Whether a slot of the browser table lies within `size` bytes.
+template <typename Slot>
+bool SlotWithin(Slot NPNetscapeFuncs::*slot, uint16_t size) {
+  const NPNetscapeFuncs table{};
+  const auto offset =
+      reinterpret_cast<const char*>(&(table.*slot)) - reinterpret_cast<const char*>(&table);
+  return static_cast<size_t>(offset) + sizeof(table.*slot) <= size;
+}
+
+TEST(ModuleEntry, AnnouncesOneMimeTypeAndShutsDownCleanly) {
+  const char* description = Exported<NP_GetMIMEDescriptionFunc>("NP_GetMIMEDescription")();
+  EXPECT_STREQ(description, "application/x-ruvo-avobject::video/vnd.dlna.mpeg-tts");
+  EXPECT_EQ(description, Exported<const char* (*)()>("NPP_GetMIMEDescription")());
+  EXPECT_EQ(Exported<NP_ShutdownFunc>("NP_Shutdown")(), NPERR_NO_ERROR);
+}
+
+TEST(ModuleEntry, InitializeChecksTheBrowserTableInOrder) {
+  const uint16_t full = sizeof(NPNetscapeFuncs);
+  // Whether the browser passes a table, its version and size, and the answer.
+  const std::tuple<bool, uint16_t, uint16_t, NPError> cases[] = {
+      {false, 24, full, NPERR_INVALID_FUNCTABLE_ERROR},
+      {true, 0x0100, full, NPERR_INCOMPATIBLE_VERSION_ERROR},
+      {true, 0x0100, 100, NPERR_INCOMPATIBLE_VERSION_ERROR},  // version first
+      {true, 24, 211, NPERR_INVALID_FUNCTABLE_ERROR},  {true, 24, 212, NPERR_NO_ERROR},
+      {true, 0x00FF, full, NPERR_NO_ERROR}};
+  const auto initialize = Exported<NP_InitializeFunc>("NP_Initialize");
+  NPNetscapeFuncs& copy = *Exported<NPNetscapeFuncs*>("NPNFuncs");
+  testbrowser::TestBrowser browser;
+  browser.Table().enumerate = [](NPP, NPObject*, NPIdentifier**, uint32_t*) { return false; };
+  EXPECT_EQ(initialize(&browser.Table(), nullptr), NPERR_INVALID_FUNCTABLE_ERROR);
+  const auto keptWrite = reinterpret_cast<NPP_WriteProcPtr>(&browser);
+  for (const auto& [passed, version, size, expected] : cases) {
+    SCOPED_TRACE(std::to_string(version) + " " + std::to_string(size));
+    copy = NPNetscapeFuncs{};
+    NPNetscapeFuncs table = browser.Table();
+    std::tie(table.version, table.size) = std::tie(version, size);
+    NPPluginFuncs plugin{};
+    plugin.write = keptWrite;
+    ASSERT_EQ(initialize(passed ? &table : nullptr, &plugin), expected);
+    if (expected != NPERR_NO_ERROR) {
+      EXPECT_TRUE(!plugin.newp && !copy.memalloc) << "nothing filled, nothing copied";
+      continue;
+    }
+    EXPECT_EQ(plugin.size, 80);
+    EXPECT_EQ(plugin.version, 24);
+    EXPECT_TRUE(plugin.newp && plugin.getvalue && !plugin.setvalue);
+    EXPECT_EQ(plugin.write, keptWrite);
+    EXPECT_EQ(std::make_pair(copy.size, copy.version), std::make_pair(size, version));
+    EXPECT_EQ(copy.memalloc, table.memalloc);
+    EXPECT_EQ(copy.enumerate, nullptr);
+    // A slot beyond the declared size is not read.
+    const bool whole = SlotWithin(&NPNetscapeFuncs::pluginthreadasynccall, size);
+    EXPECT_EQ(copy.pluginthreadasynccall, whole ? table.pluginthreadasynccall : nullptr);
+  }
+}
+
+TEST(ModuleEntry, NoInstanceOnATableTooShortForIt) {
+  testbrowser::TestBrowser browser;
+  NPNetscapeFuncs table = browser.Table();
+  table.size = 212;  // all of it on 32-bit builds; not past getintidentifier on 64-bit
+  NPPluginFuncs plugin{};
+  ASSERT_EQ(Exported<NP_InitializeFunc>("NP_Initialize")(&table, &plugin), NPERR_NO_ERROR);
+  NPP_t npp{};
+  char type[] = "application/x-ruvo-avobject";
+  const bool complete = SlotWithin(&NPNetscapeFuncs::releasevariantvalue, 212);
+  EXPECT_EQ(plugin.newp(type, &npp, NP_EMBED, 0, nullptr, nullptr, nullptr),
+            complete ? NPERR_NO_ERROR : NPERR_INVALID_FUNCTABLE_ERROR);
+  EXPECT_EQ(npp.pdata != nullptr, complete);
+  EXPECT_EQ(plugin.destroy(&npp, nullptr), NPERR_NO_ERROR);
+  browser.RunPendingAsyncCalls();
+  browser.ExpectClean();
+}
+
+using GateTest = PluginHostTest;
+
+TEST_F(GateTest, AnswersWithoutALiveInstance) {
+  const auto getValue = Exported<NP_GetValueFunc>("NP_GetValue");
+  NPWindow window{};
+  const char* text = nullptr;
+  const NPError refused[] = {plugin.newp(nullptr, nullptr, NP_EMBED, 0, nullptr, nullptr, nullptr),
+                             plugin.destroy(nullptr, nullptr), plugin.setwindow(nullptr, &window),
+                             plugin.newstream(nullptr, nullptr, nullptr, 0, nullptr),
+                             plugin.destroystream(nullptr, nullptr, 0)};
+  for (const NPError& e : refused) EXPECT_EQ(e, NPERR_INVALID_INSTANCE_ERROR) << &e - refused;
+  EXPECT_EQ(plugin.writeready(nullptr, nullptr), 2);
+  EXPECT_EQ(plugin.event(nullptr, nullptr), 0);
+  EXPECT_EQ(plugin.getvalue(nullptr, NPPVpluginNameString, &text), NPERR_GENERIC_ERROR);
+  EXPECT_EQ(getValue(nullptr, NPPVpluginNameString, &text), NPERR_GENERIC_ERROR);
+  EXPECT_EQ(text, nullptr);
+  NPP_t bare{};  // an instance without pdata
+  EXPECT_EQ(plugin.setwindow(&bare, &window), NPERR_GENERIC_ERROR);
+  EXPECT_EQ(plugin.destroy(&bare, nullptr), NPERR_NO_ERROR);
+  EXPECT_EQ(plugin.writeready(&bare, nullptr), 0x0FFFFFFF);
+  EXPECT_EQ(player->ConnectionCount(), 0u);
+  EXPECT_EQ(getValue(&bare, NPPVpluginNameString, &text), NPERR_NO_ERROR);
+  EXPECT_STREQ(text, "RuvoAVObject");
+  EXPECT_EQ(plugin.getvalue(&bare, NPPVpluginDescriptionString, &text), NPERR_NO_ERROR);
+  EXPECT_STREQ(text, "ZTQ_RuvoAVObject_Plugin");
+  unsigned char bytes[2] = {0xAA, 0xAA};
+  EXPECT_EQ(plugin.getvalue(&bare, NPPVpluginNeedsXEmbed, bytes), NPERR_NO_ERROR);
+  EXPECT_EQ(bytes[0] * 256 + bytes[1], 0x01AA) << "true, in one byte";
+  for (NPPVariable other : {NPPVpluginScriptableNPObject, NPPVariable{}, NPPVpluginWindowBool}) {
+    EXPECT_EQ(plugin.getvalue(&bare, other, bytes + 1), NPERR_GENERIC_ERROR) << other;
+  }
+  EXPECT_EQ(bytes[1], 0xAA) << "nothing written";
+}
+
+TEST_F(GateTest, NewInstanceIsWindowlessAndKeepsOneScriptableObject) {
+  browser.SetAppId(123456789);                 // sent as seven characters at most
+  browser.SetAppName(std::string(2000, 'n'));  // read as 1023 at most
+  NPP npp = New();
+  EXPECT_EQ(browser.SetValueCalls(), (std::vector<std::pair<NPPVariable, void*>>{
+                                         {NPPVpluginWindowBool, nullptr}}));
+  NPObject* first = Element(npp);
+  EXPECT_EQ(Element(npp), first);
+  EXPECT_EQ(browser.RefCount(first), 3u);  // the instance's and one per request
+  // Every window of a live instance is taken, and no video moves.
+  NPWindow window{};
+  EXPECT_EQ(plugin.setwindow(npp, nullptr), NPERR_GENERIC_ERROR);
+  EXPECT_EQ(plugin.setwindow(npp, &window), NPERR_NO_ERROR);  // no native handle yet
+  window.window = &window;
+  EXPECT_EQ(plugin.setwindow(npp, &window), NPERR_NO_ERROR);
+  EXPECT_EQ(Rendered(npp), Lines{"SetAppID 1234567 " + std::string(1023, 'n')});
+}
+
+}  // namespace
+}  // namespace plugintest
