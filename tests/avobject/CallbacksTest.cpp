@@ -11,31 +11,23 @@ namespace {
 using namespace NSPlRuvoAVObject;
 using Strings = std::vector<std::string>;
 
-TEST_F(AVObjectTest, RegisteringTheSameObjectTwiceTakesOneReference) {
-  NPObject* a = Function();
-  EXPECT_EQ(av->SetonPlayStateChange(nullptr, nullptr, a), 1);
-  EXPECT_EQ(av->SetonPlayStateChange(nullptr, nullptr, a), 1);
-  EXPECT_EQ(browser.RefCount(a), 2u);
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kTrace, "Register same callback, do nothing\n"));
-}
-
-TEST_F(AVObjectTest, ReplacingAnObjectReleasesTheOldOne) {
+TEST_F(AVObjectTest, RegistrationHoldsOneReferenceOnTheLatestObject) {
   NPObject* a = Function();
   NPObject* b = Function();
-  av->SetonUpdateProgress(nullptr, nullptr, a);
-  av->SetonUpdateProgress(nullptr, nullptr, b);
+  EXPECT_EQ(av->SetonUpdateProgress(nullptr, nullptr, a), 1);
+  EXPECT_EQ(av->SetonUpdateProgress(nullptr, nullptr, a), 1);
+  EXPECT_EQ(browser.RefCount(a), 2u);  // the test's and one registration
+  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kTrace, "Register same callback, do nothing\n"));
+  EXPECT_EQ(av->SetonUpdateProgress(nullptr, nullptr, b), 1);
   EXPECT_EQ(browser.RefCount(a), 1u);
   EXPECT_EQ(browser.RefCount(b), 2u);
+  // Neither a name nor an object changes nothing.
+  EXPECT_EQ(av->SetonUpdateProgress(nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(av->SetonPlayStateChange(nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(av->monUpdateProgressObj, b);
   Event(14, "5000", "");
   EXPECT_TRUE(browser.CallsOf(a).empty());
   EXPECT_EQ(browser.CallsOf(b).size(), 1u);
-}
-
-TEST_F(AVObjectTest, RegistrationWithNeitherNameNorObjectFails) {
-  EXPECT_EQ(av->SetonPlayStateChange(nullptr, nullptr, nullptr), 0);
-  EXPECT_EQ(av->SetonUpdateProgress(nullptr, nullptr, nullptr), 0);
-  EXPECT_EQ(av->monPlayStateChangeObj, nullptr);
-  EXPECT_EQ(av->monPlayStateChangeName, nullptr);
 }
 
 TEST_F(AVObjectTest, ObjectWinsOverNameWhenBothAreRegistered) {

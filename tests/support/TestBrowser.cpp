@@ -14,15 +14,10 @@ namespace {
 
 TestBrowser* gCurrent = nullptr;
 
-// Identifiers are interned pointers: strings own their storage here, and
-// integer identifiers are tagged odd values.
+// Identifiers are interned pointers to the names they stand for.
 struct StringIdentifier {
   std::string name;
 };
-
-bool IsIntIdentifier(NPIdentifier id) {
-  return (reinterpret_cast<uintptr_t>(id) & 1) != 0;
-}
 
 constexpr size_t kMaxAsyncRunsPerPump = 100000;
 
@@ -57,11 +52,6 @@ TestBrowser::TestBrowser() : m_mainThread(std::this_thread::get_id()) {
   m_table.getvalue = GetValue;
   m_table.setvalue = SetValue;
   m_table.getstringidentifier = GetStringIdentifier;
-  m_table.getstringidentifiers = GetStringIdentifiers;
-  m_table.getintidentifier = GetIntIdentifier;
-  m_table.identifierisstring = IdentifierIsString;
-  m_table.utf8fromidentifier = UTF8FromIdentifier;
-  m_table.intfromidentifier = IntFromIdentifier;
   m_table.createobject = CreateObject;
   m_table.retainobject = RetainObject;
   m_table.releaseobject = ReleaseObject;
@@ -90,9 +80,8 @@ bool TestBrowser::OnMainThread() const {
   return std::this_thread::get_id() == m_mainThread;
 }
 
-void TestBrowser::Record(const char* name) {
+void TestBrowser::ExpectMainThread(const char* name) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_calls.emplace_back(name);
   if (!OnMainThread() && strcmp(name, "pluginthreadasynccall") != 0) {
     m_errors.push_back(std::string(name) + " called off the main thread");
   }
@@ -137,11 +126,6 @@ void TestBrowser::OnCall(NPObject* function, std::function<void()> action) {
 uint32_t TestBrowser::RefCount(NPObject* object) const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_objects.count(object) != 0 ? object->referenceCount : 0;
-}
-
-bool TestBrowser::IsAlive(NPObject* object) const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_objects.count(object) != 0;
 }
 
 size_t TestBrowser::LiveObjects() const {
@@ -200,16 +184,6 @@ std::vector<std::pair<NPPVariable, void*>> TestBrowser::SetValueCalls() const {
   return m_setValues;
 }
 
-std::vector<std::string> TestBrowser::Calls() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_calls;
-}
-
-void TestBrowser::ClearCalls() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_calls.clear();
-}
-
 NPVariant TestBrowser::MakeString(const std::string& text) {
   NPVariant variant;
   char* copy = static_cast<char*>(MemAlloc(static_cast<uint32_t>(text.size() + 1)));
@@ -236,7 +210,7 @@ NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction) {
 
 void* TestBrowser::MemAlloc(uint32_t size) {
   TestBrowser& browser = Current();
-  browser.Record("memalloc");
+  browser.ExpectMainThread("memalloc");
   void* block = malloc(size == 0 ? 1 : size);
   std::lock_guard<std::mutex> lock(browser.m_mutex);
   browser.m_allocations[block] = size;
@@ -245,7 +219,7 @@ void* TestBrowser::MemAlloc(uint32_t size) {
 
 void TestBrowser::MemFree(void* block) {
   TestBrowser& browser = Current();
-  browser.Record("memfree");
+  browser.ExpectMainThread("memfree");
   if (block == nullptr) return;
   {
     std::lock_guard<std::mutex> lock(browser.m_mutex);
@@ -259,7 +233,7 @@ void TestBrowser::MemFree(void* block) {
 
 NPError TestBrowser::GetValue(NPP, NPNVariable variable, void* out) {
   TestBrowser& browser = Current();
-  browser.Record("getvalue");
+  browser.ExpectMainThread("getvalue");
   if (out == nullptr) return NPERR_INVALID_PARAM;
   switch (static_cast<int>(variable)) {
     case NPNVWindowNPObject:
@@ -281,7 +255,7 @@ NPError TestBrowser::GetValue(NPP, NPNVariable variable, void* out) {
 
 NPError TestBrowser::SetValue(NPP, NPPVariable variable, void* value) {
   TestBrowser& browser = Current();
-  browser.Record("setvalue");
+  browser.ExpectMainThread("setvalue");
   std::lock_guard<std::mutex> lock(browser.m_mutex);
   browser.m_setValues.emplace_back(variable, value);
   return NPERR_NO_ERROR;
@@ -289,7 +263,7 @@ NPError TestBrowser::SetValue(NPP, NPPVariable variable, void* value) {
 
 NPIdentifier TestBrowser::GetStringIdentifier(const NPUTF8* name) {
   TestBrowser& browser = Current();
-  browser.Record("getstringidentifier");
+  browser.ExpectMainThread("getstringidentifier");
   if (name == nullptr) return nullptr;
   std::lock_guard<std::mutex> lock(browser.m_mutex);
   NPIdentifier& id = browser.m_stringIds[name];
@@ -297,44 +271,16 @@ NPIdentifier TestBrowser::GetStringIdentifier(const NPUTF8* name) {
   return id;
 }
 
-void TestBrowser::GetStringIdentifiers(const NPUTF8** names, int32_t count,
-                                       NPIdentifier* out) {
-  for (int32_t i = 0; i < count; ++i) out[i] = GetStringIdentifier(names[i]);
-}
-
-NPIdentifier TestBrowser::GetIntIdentifier(int32_t value) {
-  Current().Record("getintidentifier");
-  return reinterpret_cast<NPIdentifier>((static_cast<uintptr_t>(value) << 1) | 1);
-}
-
-bool TestBrowser::IdentifierIsString(NPIdentifier id) {
-  return id != nullptr && !IsIntIdentifier(id);
-}
-
-NPUTF8* TestBrowser::UTF8FromIdentifier(NPIdentifier id) {
-  if (!IdentifierIsString(id)) return nullptr;
-  const std::string& name = static_cast<StringIdentifier*>(id)->name;
-  char* copy = static_cast<char*>(MemAlloc(static_cast<uint32_t>(name.size() + 1)));
-  memcpy(copy, name.c_str(), name.size() + 1);
-  return copy;
-}
-
-int32_t TestBrowser::IntFromIdentifier(NPIdentifier id) {
-  return IsIntIdentifier(id)
-             ? static_cast<int32_t>(reinterpret_cast<uintptr_t>(id) >> 1)
-             : 0;
-}
-
 NPObject* TestBrowser::CreateObject(NPP npp, NPClass* npclass) {
   TestBrowser& browser = Current();
-  browser.Record("createobject");
+  browser.ExpectMainThread("createobject");
   if (npclass == nullptr) return nullptr;
   return browser.NewObject(npp, npclass, false);
 }
 
 NPObject* TestBrowser::RetainObject(NPObject* object) {
   TestBrowser& browser = Current();
-  browser.Record("retainobject");
+  browser.ExpectMainThread("retainobject");
   std::lock_guard<std::mutex> lock(browser.m_mutex);
   if (browser.m_objects.count(object) == 0) {
     browser.m_errors.push_back("retain of a dead or unknown object");
@@ -346,7 +292,7 @@ NPObject* TestBrowser::RetainObject(NPObject* object) {
 
 void TestBrowser::ReleaseObject(NPObject* object) {
   TestBrowser& browser = Current();
-  browser.Record("releaseobject");
+  browser.ExpectMainThread("releaseobject");
   {
     std::lock_guard<std::mutex> lock(browser.m_mutex);
     if (browser.m_objects.count(object) == 0) {
@@ -366,7 +312,7 @@ void TestBrowser::ReleaseObject(NPObject* object) {
 bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args,
                                 uint32_t argc, NPVariant* result) {
   TestBrowser& browser = Current();
-  browser.Record("invokeDefault");
+  browser.ExpectMainThread("invokeDefault");
   result->type = NPVariantType_Void;
   std::function<void()> action;
   {
@@ -387,7 +333,7 @@ bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args,
 
 bool TestBrowser::Evaluate(NPP, NPObject* object, NPString* script, NPVariant* result) {
   TestBrowser& browser = Current();
-  browser.Record("evaluate");
+  browser.ExpectMainThread("evaluate");
   result->type = NPVariantType_Void;
   if (object != browser.m_window || script == nullptr) {
     browser.RecordError("evaluate outside the window object");
@@ -412,7 +358,7 @@ bool TestBrowser::DefaultEvaluate(const std::string& script, NPVariant* result) 
 }
 
 void TestBrowser::ReleaseVariantValue(NPVariant* variant) {
-  Current().Record("releasevariantvalue");
+  Current().ExpectMainThread("releasevariantvalue");
   if (variant == nullptr) return;
   if (variant->type == NPVariantType_String) {
     MemFree(const_cast<NPUTF8*>(variant->value.stringValue.UTF8Characters));
@@ -425,7 +371,7 @@ void TestBrowser::ReleaseVariantValue(NPVariant* variant) {
 void TestBrowser::PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function,
                                         void* data) {
   TestBrowser& browser = Current();
-  browser.Record("pluginthreadasynccall");
+  browser.ExpectMainThread("pluginthreadasynccall");
   std::lock_guard<std::mutex> lock(browser.m_mutex);
   browser.m_asyncQueue.push_back({npp, function, data});
 }

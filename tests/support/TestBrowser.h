@@ -12,7 +12,6 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,7 +65,6 @@ class TestBrowser {
 
   // Reference counts and lifetimes.
   uint32_t RefCount(NPObject* object) const;
-  bool IsAlive(NPObject* object) const;
   size_t LiveObjects() const;       // every live object but the window
   size_t LiveAllocations() const;   // NPN_MemAlloc blocks not yet freed
   std::vector<std::string> Errors() const;
@@ -84,14 +82,11 @@ class TestBrowser {
 
   // NPN_SetValue calls, in order.
   std::vector<std::pair<NPPVariable, void*>> SetValueCalls() const;
-  // Names of the NPN functions called, in order.
-  std::vector<std::string> Calls() const;
-  void ClearCalls();
-
-  // Builds an NPVariant string whose text is an NPN_MemAlloc copy.
-  NPVariant MakeString(const std::string& text);
 
  private:
+  // An NPVariant string whose text is an NPN_MemAlloc copy.
+  NPVariant MakeString(const std::string& text);
+
   struct AsyncCall {
     NPP npp;
     NPPluginThreadCallback function;
@@ -104,7 +99,9 @@ class TestBrowser {
   };
 
   static TestBrowser& Current();
-  void Record(const char* name);
+  // Records an error when a browser function other than the async call
+  // runs off the main thread.
+  void ExpectMainThread(const char* name);
   void RecordError(const std::string& error);
   bool OnMainThread() const;
 
@@ -114,12 +111,6 @@ class TestBrowser {
   static NPError GetValue(NPP npp, NPNVariable variable, void* out);
   static NPError SetValue(NPP npp, NPPVariable variable, void* value);
   static NPIdentifier GetStringIdentifier(const NPUTF8* name);
-  static void GetStringIdentifiers(const NPUTF8** names, int32_t count,
-                                   NPIdentifier* out);
-  static NPIdentifier GetIntIdentifier(int32_t value);
-  static bool IdentifierIsString(NPIdentifier id);
-  static NPUTF8* UTF8FromIdentifier(NPIdentifier id);
-  static int32_t IntFromIdentifier(NPIdentifier id);
   static NPObject* CreateObject(NPP npp, NPClass* npclass);
   static NPObject* RetainObject(NPObject* object);
   static void ReleaseObject(NPObject* object);
@@ -146,14 +137,12 @@ class TestBrowser {
   QueuedAfterDestroy m_policy = QueuedAfterDestroy::kDrop;
 
   mutable std::mutex m_mutex;  // guards everything below
-  std::vector<std::string> m_calls;
   std::vector<std::string> m_errors;
   std::vector<std::string> m_scripts;
   std::vector<std::pair<NPPVariable, void*>> m_setValues;
   std::map<NPObject*, ObjectRecord> m_objects;
   std::map<void*, uint32_t> m_allocations;
   std::map<std::string, NPIdentifier> m_stringIds;
-  std::set<NPIdentifier> m_identifiers;
   std::vector<AsyncCall> m_asyncQueue;
 };
 
