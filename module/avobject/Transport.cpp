@@ -71,38 +71,42 @@ int CPlRuvoAVObject::Play(_NPPluginObjInfo*, int speed, COMPONENT_TYPE type) {
   return 1;
 }
 
-int CPlRuvoAVObject::Stop(_NPPluginObjInfo*) {
-  if (!IsAcceptedResult(Execute("Stop", "", "", "", ""))) {
-    ChangePlayState(eAVOBJ_PLAYSTATE_ERROR, nplog::kTrace, kStateError);
+int CPlRuvoAVObject::SendTransportCommand(const char* command,
+                                          eAVObjPlayState target,
+                                          const char* targetMessage,
+                                          int refusedLevel) {
+  // The state is not looked at first: the command is always sent and the
+  // page always told, also when the state does not change.
+  if (!IsAcceptedResult(Execute(command, "", "", "", ""))) {
+    ChangePlayState(eAVOBJ_PLAYSTATE_ERROR, refusedLevel, kStateError);
     return 0;
   }
-  stAVObjMember.mplayPosition = 0;
-  stAVObjMember.mspeed = 0;
-  ChangePlayState(eAVOBJ_PLAYSTATE_STOP, nplog::kTrace,
-                  "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_STOP");
+  if (target == eAVOBJ_PLAYSTATE_STOP) {  // a stopped player is at the start
+    stAVObjMember.mplayPosition = 0;
+    stAVObjMember.mspeed = 0;
+  }
+  ChangePlayState(target, nplog::kTrace, targetMessage);
   return 1;
+}
+
+int CPlRuvoAVObject::Stop(_NPPluginObjInfo*) {
+  return SendTransportCommand("Stop", eAVOBJ_PLAYSTATE_STOP,
+                              "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_STOP",
+                              nplog::kTrace);
 }
 
 int CPlRuvoAVObject::Pause(_NPPluginObjInfo*) {
   NPLOG(nplog::kTrace, "Pausing...");
-  if (!IsAcceptedResult(Execute("Pause", "", "", "", ""))) {
-    ChangePlayState(eAVOBJ_PLAYSTATE_ERROR, nplog::kFailure, kStateError);
-    return 0;
-  }
-  ChangePlayState(eAVOBJ_PLAYSTATE_PAUSE, nplog::kTrace,
-                  "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE");
-  return 1;
+  return SendTransportCommand("Pause", eAVOBJ_PLAYSTATE_PAUSE,
+                              "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE",
+                              nplog::kFailure);
 }
 
 int CPlRuvoAVObject::Resume(_NPPluginObjInfo*) {
   NPLOG(nplog::kTrace, "Resume()!");
-  if (!IsAcceptedResult(Execute("Resume", "", "", "", ""))) {
-    ChangePlayState(eAVOBJ_PLAYSTATE_ERROR, nplog::kFailure, kStateError);
-    return 0;
-  }
-  ChangePlayState(eAVOBJ_PLAYSTATE_PLAY, nplog::kTrace,
-                  "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PLAY");
-  return 1;
+  return SendTransportCommand("Resume", eAVOBJ_PLAYSTATE_PLAY,
+                              "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PLAY",
+                              nplog::kFailure);
 }
 
 int CPlRuvoAVObject::Seek(_NPPluginObjInfo*, int target) {

@@ -115,6 +115,10 @@ class CPlRuvoAVObject : public CZorBase {
   // script of the change.
   void ChangePlayState(eAVObjPlayState state, int level,
                        const char* stateMessage);
+  // Sends "Stop", "Pause" or "Resume" and moves to `target`, or to the
+  // error state logged at `refusedLevel` when the player refuses.
+  int SendTransportCommand(const char* command, eAVObjPlayState target,
+                           const char* targetMessage, int refusedLevel);
   // Sends a query; stores its integer answer in `out` when above 0.
   bool QueryPositive(const char* command, const char* label, unsigned long* out);
 };
