@@ -2,7 +2,6 @@
 #include "script/NumberConversion.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace script {
@@ -28,18 +27,6 @@ Int TruncateInto(double value) {
 int32_t TruncateToInt32(double value) { return TruncateInto<int32_t>(value); }
 
 uint32_t TruncateToUInt32(double value) { return TruncateInto<uint32_t>(value); }
-
-int32_t ParseDecimal(const char* text) {
-  if (text == nullptr) return 0;
-  const long value = strtol(text, nullptr, 10);
-  if (value < std::numeric_limits<int32_t>::min()) {
-    return std::numeric_limits<int32_t>::min();
-  }
-  if (value > std::numeric_limits<int32_t>::max()) {
-    return std::numeric_limits<int32_t>::max();
-  }
-  return static_cast<int32_t>(value);
-}
 
 int32_t ScaleToPlane(int32_t pixels, double ratio) {
   return TruncateToInt32(static_cast<double>(pixels) * ratio);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "service/ZorCommandFamily.h"
+
 namespace script {
 
 // Truncates toward zero into the signed 32-bit range.
@@ -14,10 +16,8 @@ int32_t TruncateToInt32(double value);
 // Truncates toward zero into 0 ... 4294967295.
 uint32_t TruncateToUInt32(double value);
 
-// Decimal text as strtol reads it in base 10 (leading blanks, a sign,
-// digits up to the first other character; none give 0), saturated to the
-// signed 32-bit range as on the TV's 32-bit processor.
-int32_t ParseDecimal(const char* text);
+// Decimal text, read as the player's results are read.
+using NSPlRuvoAVObject::ParseDecimal;
 
 // Page pixels times a page-to-video-plane ratio, in double precision,
 // truncated toward zero.

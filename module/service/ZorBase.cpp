@@ -3,7 +3,6 @@
 #include "service/ZorBase.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "host/np_log.h"
 #include "service/AsyncDelivery.h"
@@ -87,8 +86,7 @@ int CZorBase::OnEvent(int type, std::string param1, std::string param2) {
     snprintf(digit, sizeof digit, "%d", static_cast<int>(event->state));
     PluginCall(eCALLBACK_PLAY_STATE_CHANGE, digit, std::move(param2), true);
   } else if (type == kProgressEvent) {
-    stAVObjMember.mplayPosition =
-        static_cast<int32_t>(ClampToInt(strtol(param1.c_str(), nullptr, 10)));
+    stAVObjMember.mplayPosition = ParseDecimal(param1.c_str());
     PluginCall(eCALLBACK_UPDATE_PROGRESS, std::move(param1), std::move(param2),
                true);
   } else {

@@ -2,7 +2,6 @@
 // connections.
 #include "service/ZorCommandFamily.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,17 +22,17 @@ std::string IntegerText(int value) {
   return text;
 }
 
-long ClampToInt(long value) {
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return value;
+int32_t ParseDecimal(const char* text) {
+  if (text == nullptr) return 0;
+  const long value = strtol(text, nullptr, 10);
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(value);
 }
 
 int ReadIntegerResult(const std::string& result, int* value) {
   if (value == nullptr || !HasTag(result, 'I')) return 0;
-  // strtol saturates at long's range; where long is wider than int the same
-  // saturation is applied at int's.
-  *value = static_cast<int>(ClampToInt(strtol(result.c_str() + 1, nullptr, 10)));
+  *value = ParseDecimal(result.c_str() + 1);
   return 1;
 }
 

@@ -4,6 +4,7 @@
 #ifndef SERVICE_ZORCOMMANDFAMILY_H
 #define SERVICE_ZORCOMMANDFAMILY_H
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -14,8 +15,10 @@ namespace NSPlRuvoAVObject {
 // Decimal text of `value`, as the player service reads integers.
 std::string IntegerText(int value);
 
-// `value` saturated to int's range, as strtol saturates on a 32-bit long.
-long ClampToInt(long value);
+// Decimal text as strtol reads it in base 10 (leading blanks, a sign,
+// digits up to the first other character; none give 0), saturated to the
+// signed 32-bit range as on the TV's 32-bit processor. Null reads 0.
+int32_t ParseDecimal(const char* text);
 
 // Tagged results: "I" and a decimal integer, "A" and text, "E" an error.
 // Each reader returns 1 when the result carries its tag and otherwise 0,
