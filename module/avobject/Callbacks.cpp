@@ -1,5 +1,5 @@
 // Page-callback registration and the play-state notification.
-#include <cstdio>
+#include <string>
 
 #include "avobject/plRuvoAVObject.h"
 #include "host/np_log.h"
@@ -13,22 +13,24 @@ constexpr char kLogSource[] = "plRuvoAVObject";
 // One callback's two registration fields. A name replaces the stored name
 // (whose buffer is freed); otherwise an object replaces the stored object
 // (released; the new one retained). The other field stays.
-int Register(const char* label, char*& storedName, NPObject*& storedObject,
+// `operation` is the registering operation, which the log lines name.
+int Register(const char* operation, char*& storedName, NPObject*& storedObject,
              char* name, NPObject* object) {
   if (name != nullptr) {
     if (storedName != nullptr) NPNFuncs.memfree(storedName);
     storedName = name;
-    NPLOG(nplog::kInfo, "%s functionName = %s\n", label, name);
+    NPLOG_AS(operation, nplog::kInfo, "%s functionName = %s\n", operation, name);
     return 1;
   }
   if (object == nullptr) return 0;
   if (object == storedObject) {
-    NPLOG(nplog::kTrace, "Register same callback, do nothing\n");
+    NPLOG_AS(operation, nplog::kTrace, "Register same callback, do nothing\n");
     return 1;
   }
   if (storedObject != nullptr) NPNFuncs.releaseobject(storedObject);
   storedObject = NPNFuncs.retainobject(object);
-  NPLOG(nplog::kInfo, "%s functionObj = %p\n", label, static_cast<void*>(storedObject));
+  NPLOG_AS(operation, nplog::kInfo, "%s functionObj = %p\n", operation,
+           static_cast<void*>(storedObject));
   return 1;
 }
 
@@ -45,14 +47,17 @@ int CPlRuvoAVObject::SetonUpdateProgress(_NPPluginObjInfo*, char* name, NPObject
 }
 
 int CPlRuvoAVObject::PlayStateChangeCallback(_NPPluginObjInfo*) {
+  NotifyPlayState(stAVObjMember.mplayState);
+  return 1;
+}
+
+void CPlRuvoAVObject::NotifyPlayState(int32_t state) {
   // The digit is taken now, not when the page is called: two changes in one
   // operation reach the page as two calls with their own digits.
-  char digit[2] = {};
-  snprintf(digit, sizeof digit, "%d", static_cast<int>(stAVObjMember.mplayState));
-  NPLOG(nplog::kInfo, "[%s][%s][%s]",
-        monPlayStateChangeName != nullptr ? monPlayStateChangeName : "", digit, "");
-  PluginCall(eCALLBACK_PLAY_STATE_CHANGE, digit, "");
-  return 1;
+  const std::string digit = PlayStateDigit(state);
+  NPLOG_AS("PlayStateChangeCallback", nplog::kInfo, "[%s][%s][%s]",
+           monPlayStateChangeName != nullptr ? monPlayStateChangeName : "", digit.c_str(), "");
+  PluginCall(eCALLBACK_PLAY_STATE_CHANGE, digit, "", CallbackOrigin::kOwnOperation);
 }
 
 }  // namespace NSPlRuvoAVObject

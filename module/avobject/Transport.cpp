@@ -28,11 +28,11 @@ int ClampedSeconds(int64_t seconds) {
 
 }  // namespace
 
-void CPlRuvoAVObject::ChangePlayState(eAVObjPlayState state, int level,
-                                      const char* stateMessage) {
+void CPlRuvoAVObject::ChangePlayState(const char* operation, eAVObjPlayState state,
+                                      int level, const char* stateMessage) {
   stAVObjMember.mplayState = state;
-  NPLOG(level, "%s", stateMessage);
-  PlayStateChangeCallback(nullptr);
+  NPLOG_AS(operation, level, "%s", stateMessage);
+  NotifyPlayState(state);
 }
 
 int CPlRuvoAVObject::Play(_NPPluginObjInfo*, int speed, COMPONENT_TYPE type) {
@@ -47,11 +47,11 @@ int CPlRuvoAVObject::Play(_NPPluginObjInfo*, int speed, COMPONENT_TYPE type) {
   NPLOG(nplog::kInfo, "[%s][%s][%s][%s]", stAVObjMember.mplayerURL.c_str(), "", "", "");
   if (!IsAcceptedResult(answer)) {
     NPLOG(nplog::kFailure, "InitPlayer failed");
-    ChangePlayState(eAVOBJ_PLAYSTATE_ERROR, nplog::kFailure, kStateError);
+    ChangePlayState("Play", eAVOBJ_PLAYSTATE_ERROR, nplog::kFailure, kStateError);
     return 0;
   }
   // The page hears of the connecting state before any further command.
-  ChangePlayState(eAVOBJ_PLAYSTATE_CONNECTING, nplog::kTrace,
+  ChangePlayState("Play", eAVOBJ_PLAYSTATE_CONNECTING, nplog::kTrace,
                   "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_CONNECTING");
 
   const stDisplayArea area = stAVObjMember.mdisplayArea;
@@ -64,7 +64,7 @@ int CPlRuvoAVObject::Play(_NPPluginObjInfo*, int speed, COMPONENT_TYPE type) {
   Execute("SetPlaybackSpeed", speedText, "", "", "");  // a refused speed is no failure
 
   if (!IsAcceptedResult(Execute("StartPlayback", "", "", "", ""))) {
-    ChangePlayState(eAVOBJ_PLAYSTATE_ERROR, nplog::kFailure, kStateError);
+    ChangePlayState("Play", eAVOBJ_PLAYSTATE_ERROR, nplog::kFailure, kStateError);
     return 0;
   }
   stAVObjMember.mspeed = speed;
@@ -78,14 +78,14 @@ int CPlRuvoAVObject::SendTransportCommand(const char* command,
   // The state is not looked at first: the command is always sent and the
   // page always told, also when the state does not change.
   if (!IsAcceptedResult(Execute(command, "", "", "", ""))) {
-    ChangePlayState(eAVOBJ_PLAYSTATE_ERROR, refusedLevel, kStateError);
+    ChangePlayState(command, eAVOBJ_PLAYSTATE_ERROR, refusedLevel, kStateError);
     return 0;
   }
   if (target == eAVOBJ_PLAYSTATE_STOP) {  // a stopped player is at the start
     stAVObjMember.mplayPosition = 0;
     stAVObjMember.mspeed = 0;
   }
-  ChangePlayState(target, nplog::kTrace, targetMessage);
+  ChangePlayState(command, target, nplog::kTrace, targetMessage);
   return 1;
 }
 
@@ -143,15 +143,15 @@ bool CPlRuvoAVObject::GetPlayPosition(_NPPluginObjInfo*, unsigned long* out) {
 }
 
 bool CPlRuvoAVObject::GetPlayTime(_NPPluginObjInfo*, unsigned long* out) {
-  return QueryPositive("GetDuration", "GetPlayTime", out);
+  return QueryPositive("GetPlayTime", "GetDuration", out);
 }
 
-bool CPlRuvoAVObject::QueryPositive(const char* command, const char* label,
+bool CPlRuvoAVObject::QueryPositive(const char* operation, const char* command,
                                     unsigned long* out) {
   if (out == nullptr) return false;
   int value = 0;
   ReadIntegerResult(Execute(command, "", "", "", ""), &value);
-  NPLOG(nplog::kInfo, "%s:[%d]", label, value);
+  NPLOG_AS(operation, nplog::kInfo, "%s:[%d]", operation, value);
   if (value <= 0) return false;
   *out = static_cast<unsigned long>(value);
   return true;

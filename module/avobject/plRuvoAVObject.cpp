@@ -18,9 +18,12 @@ constexpr size_t kPluginInfoSize = 1024;
 CPlRuvoAVObject::CPlRuvoAVObject() {
   stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_STOP;
   mscreenHeight = -1;
+  // Last: from here on the library may call OnEvent on its own thread.
+  OpenPlayer();
 }
 
-CPlRuvoAVObject::~CPlRuvoAVObject() = default;
+// First: no OnEvent may run while the object is taken apart.
+CPlRuvoAVObject::~CPlRuvoAVObject() { CloseAndRelease(); }
 
 int CPlRuvoAVObject::Init(int argc, char** argn, char** argv) {
   if (argc < 1 || argn == nullptr || argv == nullptr) return 1;

@@ -27,7 +27,10 @@ enum _PL_CMN_INFO : int32_t { ePL_CMN_INFO_VERSION = 0 };
 enum AVObjectType_t : int32_t {};
 enum AVObjectState_t : int32_t {};
 
-class CPlRuvoAVObject : public CZorBase {
+// Final: the player connection opens as the constructor's last step and
+// closes as the destructor's first, which holds only for the most-derived
+// class.
+class CPlRuvoAVObject final : public CZorBase {
  public:
   CPlRuvoAVObject();
   ~CPlRuvoAVObject() override;
@@ -111,16 +114,21 @@ class CPlRuvoAVObject : public CZorBase {
   int32_t mscreenHeight = -1;
 
  private:
-  // Sets the play state, logs `stateMessage` at `level` and notifies page
-  // script of the change.
-  void ChangePlayState(eAVObjPlayState state, int level,
+  // Tells page script of the play state `state`.
+  void NotifyPlayState(int32_t state);
+  // Sets the play state, logs `stateMessage` at `level` on behalf of
+  // `operation` and notifies page script of that very state, whatever a
+  // player event may have set meanwhile.
+  void ChangePlayState(const char* operation, eAVObjPlayState state, int level,
                        const char* stateMessage);
-  // Sends "Stop", "Pause" or "Resume" and moves to `target`, or to the
-  // error state logged at `refusedLevel` when the player refuses.
+  // Sends "Stop", "Pause" or "Resume" (also the operation's name) and moves
+  // to `target`, or to the error state logged at `refusedLevel` when the
+  // player refuses.
   int SendTransportCommand(const char* command, eAVObjPlayState target,
                            const char* targetMessage, int refusedLevel);
-  // Sends a query; stores its integer answer in `out` when above 0.
-  bool QueryPositive(const char* command, const char* label, unsigned long* out);
+  // Sends a query for `operation`; stores its integer answer in `out` when
+  // above 0.
+  bool QueryPositive(const char* operation, const char* command, unsigned long* out);
 };
 
 }  // namespace NSPlRuvoAVObject

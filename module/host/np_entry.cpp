@@ -85,7 +85,8 @@ NP_EXPORT(NPError) NP_Initialize(NPNetscapeFuncs* browserFuncs, NPPluginFuncs* p
   if (browserFuncs->size < kMinimumBrowserTableSize) {
     return NPERR_INVALID_FUNCTABLE_ERROR;
   }
-  // Without a table to fill the browser could never reach an instance.
+  // Without a table to fill the browser could never reach an instance, and
+  // filling a null one would crash: an error instead.
   if (pluginFuncs == nullptr) return NPERR_INVALID_FUNCTABLE_ERROR;
   NPNFuncs = CopyBrowserTable(*browserFuncs);
   FillPluginTable(*pluginFuncs);

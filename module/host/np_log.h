@@ -39,15 +39,21 @@ void Write(int level, const char* format, Args... args) {
 }  // namespace nplog
 
 // Logs one message with the common prefix, the source file named by the
-// file-scope constant kLogSource, the function name and the line.
-#define NPLOG(level, format, ...)                                          \
+// file-scope constant kLogSource, the operation's name and the line. A
+// helper that logs on behalf of an operation passes that operation's name,
+// so every line names what the browser or the page asked for.
+#define NPLOG_AS(operation, level, format, ...)                            \
   do {                                                                     \
     (void)sizeof(::nplog::CheckFormat("[%s:%s:%d]\n          " format,     \
-                                      kLogSource, __func__,                \
+                                      kLogSource, operation,               \
                                       __LINE__ __VA_OPT__(, ) __VA_ARGS__)); \
     ::nplog::Write(level, "[%s:%s:%d]\n          " format, kLogSource,     \
-                   __func__, __LINE__ __VA_OPT__(, ) __VA_ARGS__);         \
+                   operation, __LINE__ __VA_OPT__(, ) __VA_ARGS__);        \
   } while (0)
+
+// Logs on behalf of the enclosing function, named as it is declared.
+#define NPLOG(level, format, ...) \
+  NPLOG_AS(__func__, level, format __VA_OPT__(, ) __VA_ARGS__)
 
 // A blank trace marks entry into the function.
 #define NPLOG_ENTRY() NPLOG(::nplog::kTrace, " ")

@@ -43,14 +43,15 @@ CPlugin* PluginOf(NPP instance) { return static_cast<CPlugin*>(instance->pdata);
 
 // The browser functions an instance cannot live without. A table whose
 // declared size ends before them leaves them null (a slot past that size is
-// never read), and no instance is created on such a table.
+// never read), and no instance is created on such a table. NPN_InvokeDefault
+// is not among them: only a callback registered as a function object needs
+// it, and such a callback is dropped with a log line where it is missing.
 bool BrowserOffersInstanceFunctions() {
   const NPNetscapeFuncs& f = NPNFuncs;
   return f.memalloc != nullptr && f.memfree != nullptr && f.getvalue != nullptr &&
          f.setvalue != nullptr && f.getstringidentifier != nullptr &&
          f.createobject != nullptr && f.retainobject != nullptr &&
-         f.releaseobject != nullptr && f.invokeDefault != nullptr &&
-         f.evaluate != nullptr && f.releasevariantvalue != nullptr;
+         f.releaseobject != nullptr && f.evaluate != nullptr && f.releasevariantvalue != nullptr;
 }
 
 }  // namespace
@@ -127,6 +128,8 @@ NPError NPP_GetValue(NPP instance, NPPVariable variable, void* value) {
     NPLOG(nplog::kMustNotHappen, " ");
     return NPERR_GENERIC_ERROR;
   }
+  // A null out-pointer would be written through below: an error instead of
+  // a crash.
   if (value == nullptr) return NPERR_GENERIC_ERROR;
   switch (variable) {
     case NPPVpluginNameString:

@@ -12,6 +12,9 @@ namespace script {
 namespace {
 
 constexpr char kLogSource[] = "plugin";
+// Every line here is written on behalf of the script operation that the
+// browser called.
+constexpr char kInvoke[] = "Invoke";
 constexpr size_t kPluginInfoSize = 1024;
 // The information type asked for when script passes no number; the AV object
 // knows no such type and writes nothing.
@@ -24,9 +27,9 @@ using NSPlRuvoAVObject::_PL_CMN_INFO;
 // type is no error: it counts as 0.
 int32_t ReadNumberArgument(const NPVariant& argument) {
   if (argument.type == NPVariantType_Int32) {
-    NPLOG(nplog::kTrace, "(name == plugin_play_id)(NPVARIANT_IS_INT32(args[0]))\n");
+    NPLOG_AS(kInvoke, nplog::kTrace, "(name == plugin_play_id)(NPVARIANT_IS_INT32(args[0]))\n");
   } else if (argument.type == NPVariantType_Double) {
-    NPLOG(nplog::kTrace, "(name == plugin_play_id)(NPVARIANT_IS_DOUBLE(args[0]))\n");
+    NPLOG_AS(kInvoke, nplog::kTrace, "(name == plugin_play_id)(NPVARIANT_IS_DOUBLE(args[0]))\n");
   }
   int32_t value = 0;
   ReadInt32(argument, &value);
@@ -42,7 +45,7 @@ int32_t ReadInfoType(const NPVariant& argument) {
     case NPVariantType_Double:
       return static_cast<int32_t>(TruncateToUInt32(argument.value.doubleValue));
     default:
-      NPLOG(nplog::kTrace, "GetPluginInfo:: Invalid Argument!");
+      NPLOG_AS(kInvoke, nplog::kTrace, "GetPluginInfo:: Invalid Argument!");
       return kUnknownInfoType;
   }
 }
@@ -51,24 +54,24 @@ int32_t ReadInfoType(const NPVariant& argument) {
 
 bool InvokePlay(ScriptTarget& target, const NPVariant* args, uint32_t argCount, NPVariant* result) {
   if (argCount != 1) {
-    NPLOG(nplog::kTrace, "(name == plugin_play_id)( argCount != 1 )\n");
+    NPLOG_AS(kInvoke, nplog::kTrace, "(name == plugin_play_id)( argCount != 1 )\n");
     return false;
   }
   const int32_t speed = ReadNumberArgument(args[0]);
-  NPLOG(nplog::kTrace, "(name == plugin_play_id)val: %d\n", speed);
+  NPLOG_AS(kInvoke, nplog::kTrace, "(name == plugin_play_id)val: %d\n", speed);
   // play(0) and below pause: the TV's pages have no separate pause method.
   if (speed < 1) {
-    NPLOG(nplog::kTrace, "m_PlRuvoAVObject::Pause()\n");
+    NPLOG_AS(kInvoke, nplog::kTrace, "m_PlRuvoAVObject::Pause()\n");
     SetInt32Result(target.av.Pause(nullptr), result);
     return true;
   }
-  NPLOG(nplog::kTrace, "current status:[%d]", static_cast<int>(target.av.stAVObjMember.mplayState));
+  NPLOG_AS(kInvoke, nplog::kTrace, "current status:[%d]", static_cast<int>(target.av.stAVObjMember.mplayState));
   if (target.av.IsPause()) {
-    NPLOG(nplog::kTrace, "m_PlRuvoAVObject::Resume()\n");
+    NPLOG_AS(kInvoke, nplog::kTrace, "m_PlRuvoAVObject::Resume()\n");
     SetInt32Result(target.av.Resume(nullptr), result);
     return true;
   }
-  NPLOG(nplog::kTrace, "m_PlRuvoAVObject::Play(), speed:[%d]\n", speed);
+  NPLOG_AS(kInvoke, nplog::kTrace, "m_PlRuvoAVObject::Play(), speed:[%d]\n", speed);
   SetInt32Result(target.av.Play(nullptr, speed, target.plugin.ComponentType()), result);
   return true;
 }
@@ -80,11 +83,11 @@ bool InvokeStop(ScriptTarget& target, const NPVariant*, uint32_t, NPVariant* res
 
 bool InvokeSeek(ScriptTarget& target, const NPVariant* args, uint32_t argCount, NPVariant* result) {
   if (argCount != 1) {
-    NPLOG(nplog::kTrace, "(name == plugin_seek_id)( argCount != 1 )\n");
+    NPLOG_AS(kInvoke, nplog::kTrace, "(name == plugin_seek_id)( argCount != 1 )\n");
     if (argCount == 0) return false;
   }
   const int32_t seconds = ReadNumberArgument(args[0]) / kMillisecondsPerSecond;
-  NPLOG(nplog::kTrace, "(name == plugin_seek_id)val: %d\n", seconds);
+  NPLOG_AS(kInvoke, nplog::kTrace, "(name == plugin_seek_id)val: %d\n", seconds);
   SetInt32Result(target.av.Seek(nullptr, seconds), result);
   return true;
 }
@@ -92,11 +95,11 @@ bool InvokeSeek(ScriptTarget& target, const NPVariant* args, uint32_t argCount, 
 bool InvokeSetFullScreen(ScriptTarget& target, const NPVariant* args, uint32_t argCount,
                          NPVariant* result) {
   if (argCount != 1) {
-    NPLOG(nplog::kTrace, "(name == plugin_play_id)( argCount != 1 )\n");
+    NPLOG_AS(kInvoke, nplog::kTrace, "(name == plugin_play_id)( argCount != 1 )\n");
     return false;
   }
   const int32_t value = ReadNumberArgument(args[0]);
-  NPLOG(nplog::kTrace, "(name == plugin_setFullScreen_id)val: %d\n", value);
+  NPLOG_AS(kInvoke, nplog::kTrace, "(name == plugin_setFullScreen_id)val: %d\n", value);
   SetInt32Result(target.av.SetFullScreen(nullptr, value != 0), result);
   return true;
 }

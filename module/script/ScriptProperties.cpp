@@ -11,12 +11,15 @@ namespace script {
 namespace {
 
 constexpr char kLogSource[] = "plugin";
+// Every line here is written on behalf of the script operation that the
+// browser called.
+constexpr char kSetProperty[] = "SetProperty";
 
 // A copy of a string value for the AV object; null, after logging, when the
 // browser cannot allocate it.
 BrowserText CopyStringValue(const NPVariant& value) {
   BrowserText copy = CopyToBrowserText(value.value.stringValue);
-  if (!copy) NPLOG(nplog::kTrace, "Memory Allocation Failed!!!");
+  if (!copy) NPLOG_AS(kSetProperty, nplog::kTrace, "Memory Allocation Failed!!!");
   return copy;
 }
 
@@ -81,7 +84,7 @@ bool SetData(ScriptTarget& target, const NPVariant& value) {
   if (value.type != NPVariantType_String) return false;
   BrowserText url = CopyStringValue(value);
   if (!url) return false;
-  NPLOG(nplog::kTrace, "urlTemp: %s", url.get());
+  NPLOG_AS(kSetProperty, nplog::kTrace, "urlTemp: %s", url.get());
   target.av.SetMediaURL(nullptr, url.get());  // the AV object keeps a copy
   return true;
 }
@@ -90,11 +93,11 @@ bool SetOnPlayStateChange(ScriptTarget& target, const NPVariant& value) {
   if (value.type == NPVariantType_String) {
     BrowserText name = CopyStringValue(value);
     if (!name) return false;
-    NPLOG(nplog::kTrace, "urlTemp: %s\n", name.get());
+    NPLOG_AS(kSetProperty, nplog::kTrace, "urlTemp: %s\n", name.get());
     // The AV object owns the name from here on.
     target.av.SetonPlayStateChange(nullptr, name.release(), nullptr);
   } else if (value.type == NPVariantType_Object) {
-    NPLOG(nplog::kTrace, "plugin_onPlayStateChange_id : NPVARIANT_IS_OBJECT\n");
+    NPLOG_AS(kSetProperty, nplog::kTrace, "plugin_onPlayStateChange_id : NPVARIANT_IS_OBJECT\n");
     target.av.SetonPlayStateChange(nullptr, nullptr, value.value.objectValue);
   }
   return true;
@@ -104,10 +107,10 @@ bool SetOnUpdateProgress(ScriptTarget& target, const NPVariant& value) {
   if (value.type == NPVariantType_String) {
     BrowserText name = CopyStringValue(value);
     if (!name) return false;
-    NPLOG(nplog::kTrace, "urlTemp: %s\n", name.get());
+    NPLOG_AS(kSetProperty, nplog::kTrace, "urlTemp: %s\n", name.get());
     target.av.SetonUpdateProgress(nullptr, name.release(), nullptr);
   } else if (value.type == NPVariantType_Object) {
-    NPLOG(nplog::kTrace, "plugin_onUpdateProgress_id : NPVARIANT_IS_OBJECT\n");
+    NPLOG_AS(kSetProperty, nplog::kTrace, "plugin_onUpdateProgress_id : NPVARIANT_IS_OBJECT\n");
     target.av.SetonUpdateProgress(nullptr, nullptr, value.value.objectValue);
   }
   return true;
@@ -117,7 +120,7 @@ bool SetOnFullScreenChange(ScriptTarget& target, const NPVariant& value) {
   if (value.type == NPVariantType_String) {
     BrowserText name = CopyStringValue(value);
     if (!name) return false;
-    NPLOG(nplog::kTrace, "urlTemp: %s", name.get());
+    NPLOG_AS(kSetProperty, nplog::kTrace, "urlTemp: %s", name.get());
     // The AV object keeps nothing; the copy is freed here.
     target.av.SetonFullScreenChange(nullptr, name.get(), nullptr);
   } else if (value.type == NPVariantType_Object) {

@@ -69,7 +69,7 @@ void CPlugin::SendAppId() {
 void CPlugin::FetchWindowObject() {
   NPObject* window = nullptr;
   const NPError error = NPNFuncs.getvalue(m_pNPInstance, NPNVWindowNPObject, &window);
-  NPLOG(nplog::kTrace, "NPNFuncs.getvalue@NPNVWindowNPObject nperr::(%d)\n",
+  NPLOG_AS("CPlugin", nplog::kTrace, "NPNFuncs.getvalue@NPNVWindowNPObject nperr::(%d)\n",
         static_cast<int>(error));
   // A failed call hands over no reference.
   m_pWindowObj = error == NPERR_NO_ERROR ? window : nullptr;
@@ -81,7 +81,7 @@ void CPlugin::ComputeRatios() {
   const int32_t height = script::ReadWidgetHeight(m_pNPInstance, m_pWindowObj);
   m_PlRuvoAVObject->mscreenHeight = height;
   m_ratioY = static_cast<double>(script::kVideoPlaneHeight) / height;
-  NPLOG(nplog::kInfo, "ratio:[%f][%f]", m_ratioX, m_ratioY);
+  NPLOG_AS("CPlugin", nplog::kInfo, "ratio:[%f][%f]", m_ratioX, m_ratioY);
 }
 
 bool CPlugin::init(NPWindow* window) {
@@ -138,22 +138,22 @@ void CPlugin::MoveEdge(GeometryEdge edge, int32_t pixels) {
   switch (edge) {
     case GeometryEdge::kLeft:
       saved.x = a.x;
-      NPLOG(nplog::kInfo, "[RuvoAVObject::plugin_left_id]:[%d][%d][%d][%d][%f][%f]\n", a.x, a.y,
+      NPLOG_AS("SetProperty", nplog::kInfo, "[RuvoAVObject::plugin_left_id]:[%d][%d][%d][%d][%f][%f]\n", a.x, a.y,
             a.w, a.h, m_ratioX, m_ratioY);
       break;
     case GeometryEdge::kTop:
       saved.y = a.y;
-      NPLOG(nplog::kInfo, "[RuvoAVObject::plugin_top_id]:[%d][%d][%d][%d][%f][%f]\n", a.x, a.y, a.w,
+      NPLOG_AS("SetProperty", nplog::kInfo, "[RuvoAVObject::plugin_top_id]:[%d][%d][%d][%d][%f][%f]\n", a.x, a.y, a.w,
             a.h, m_ratioX, m_ratioY);
       break;
     case GeometryEdge::kWidth:
       saved.w = a.w;
-      NPLOG(nplog::kInfo, "[RuvoAVObject::plugin_width_id]:[%d][%d][%d][%d][%f][%f]\n", a.x, a.y,
+      NPLOG_AS("SetProperty", nplog::kInfo, "[RuvoAVObject::plugin_width_id]:[%d][%d][%d][%d][%f][%f]\n", a.x, a.y,
             a.w, a.h, m_ratioX, m_ratioY);
       break;
     case GeometryEdge::kHeight:
       saved.h = a.h;
-      NPLOG(nplog::kInfo, "[RuvoAVObject::plugin_height_id]:[%d][%d][%d][%d][%f][%f]\n", a.x, a.y,
+      NPLOG_AS("SetProperty", nplog::kInfo, "[RuvoAVObject::plugin_height_id]:[%d][%d][%d][%d][%f][%f]\n", a.x, a.y,
             a.w, a.h, m_ratioX, m_ratioY);
       break;
   }

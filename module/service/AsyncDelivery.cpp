@@ -62,7 +62,7 @@ void RunDelivery(void* token) {
     stAsyncEventParam delivery;
     if (!Pending().Take(reinterpret_cast<uintptr_t>(token), &delivery)) return;
     delivery.owner->Deliver(delivery.kind, delivery.param1, delivery.param2,
-                            delivery.fromPlayerEvent);
+                            delivery.origin);
   } catch (const std::bad_alloc&) {
     // Out of memory: this callback is lost; the browser's loop goes on.
   }
@@ -81,24 +81,47 @@ bool MakeStringVariant(const std::string& text, NPVariant* variant) {
   return true;
 }
 
+// Appends `\uXXXX` for one UTF-16 code unit.
+void AppendUnicodeEscape(std::string& script, unsigned code) {
+  char escape[7];
+  snprintf(escape, sizeof escape, "\\u%04X", code);
+  script += escape;
+}
+
+// The length of the UTF-8 sequence at `i` that must be escaped (a C1
+// control character, U+2028 or U+2029, which end a line in some engines),
+// with its code point; 0 for anything else.
+size_t EscapedSequenceAt(const std::string& text, size_t i, unsigned* code) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  if (byte(i) == 0xC2 && i + 1 < text.size() && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x9F) {
+    *code = byte(i + 1);
+    return 2;
+  }
+  if (byte(i) == 0xE2 && i + 2 < text.size() && byte(i + 1) == 0x80 &&
+      (byte(i + 2) == 0xA8 || byte(i + 2) == 0xA9)) {
+    *code = 0x2000 + (byte(i + 2) - 0x80);
+    return 3;
+  }
+  return 0;
+}
+
 void AppendEscaped(std::string& script, const std::string& text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    unsigned code = 0;
     if (c == '\\' || c == '"') {
       script += '\\';
       script += static_cast<char>(c);
+      ++i;
     } else if (c < 0x20 || c == 0x7F) {
-      char escape[7];
-      snprintf(escape, sizeof escape, "\\u%04X", c);
-      script += escape;
-    } else if (c == 0xE2 && i + 2 < text.size() &&
-               static_cast<unsigned char>(text[i + 1]) == 0x80 &&
-               (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
-      // U+2028 and U+2029 end a line inside a JavaScript literal.
-      script += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
-      i += 2;
+      AppendUnicodeEscape(script, c);
+      ++i;
+    } else if (size_t length = EscapedSequenceAt(text, i, &code)) {
+      AppendUnicodeEscape(script, code);
+      i += length;
     } else {
       script += static_cast<char>(c);
+      ++i;
     }
   }
 }
@@ -107,7 +130,13 @@ void AppendEscaped(std::string& script, const std::string& text) {
 
 bool ScheduleDelivery(NPP npp, stAsyncEventParam delivery) {
   NPN_PluginThreadAsyncCallProcPtr asyncCall = NPNFuncs.pluginthreadasynccall;
-  if (npp == nullptr || asyncCall == nullptr) return false;
+  if (npp == nullptr) return false;
+  if (asyncCall == nullptr) {
+    // This line names no callback, so the service thread may write it too.
+    NPLOG_AS("PluginCall", nplog::kFailure,
+             " Callback dropped: the browser offers no NPN_PluginThreadAsyncCall");
+    return false;
+  }
   uintptr_t token;
   try {
     token = Pending().Add(std::move(delivery));
@@ -133,16 +162,24 @@ std::string BuildCallScript(const char* funcName, const std::string& param1,
 
 void Player_AsyncEvent(NPP npp, NPObject* function, const std::string& param1,
                        const std::string& param2) {
+  if (NPNFuncs.invokeDefault == nullptr) {
+    NPLOG(nplog::kFailure, " Callback dropped: the browser offers no NPN_InvokeDefault");
+    return;
+  }
   NPVariant args[2];
   bool haveArgs = MakeStringVariant(param1, &args[0]);
   haveArgs = MakeStringVariant(param2, &args[1]) && haveArgs;
   NPVariant result;
   result.type = NPVariantType_Void;
-  // Our own reference keeps the function alive even if the page replaces
-  // the registration, or destroys the element, during the call.
-  NPNFuncs.retainobject(function);
-  if (haveArgs) NPNFuncs.invokeDefault(npp, function, args, 2, &result);
-  NPNFuncs.releaseobject(function);
+  if (haveArgs) {
+    // Our own reference keeps the function alive even if the page replaces
+    // the registration, or destroys the element, during the call.
+    NPNFuncs.retainobject(function);
+    NPNFuncs.invokeDefault(npp, function, args, 2, &result);
+    NPNFuncs.releaseobject(function);
+  } else {
+    NPLOG(nplog::kFailure, "MEMORY ALLOCATION FAILED!!!");
+  }
   NPNFuncs.releasevariantvalue(&args[0]);
   NPNFuncs.releasevariantvalue(&args[1]);
   NPNFuncs.releasevariantvalue(&result);
@@ -177,29 +214,48 @@ void Player_AsyncEvent_str(NPP npp, const char* funcName,
 }
 
 int CZorBase::PluginCall(eCallbackKind kind, std::string param1,
-                         std::string param2, bool fromPlayerEvent) {
-  if (ScheduleDelivery(mnpInstance, {this, kind, std::move(param1),
-                                     std::move(param2), fromPlayerEvent})) {
-    NPLOG(nplog::kTrace, " Callback Player_AsyncEvent scheduled!!!");
-  }
+                         std::string param2, CallbackOrigin origin) {
+  const bool scheduled = ScheduleDelivery(
+      mnpInstance, {this, kind, std::move(param1), std::move(param2), origin});
+  // On the main thread the registration may be read now; for a player
+  // event these lines wait for the delivery.
+  if (origin == CallbackOrigin::kOwnOperation) LogCallbackForm(kind, scheduled);
   return 1;
 }
 
-void CZorBase::Deliver(eCallbackKind kind, const std::string& param1,
-                       const std::string& param2, bool fromPlayerEvent) {
+void CZorBase::LogCallbackForm(eCallbackKind kind, bool scheduled) {
   const bool stateChange = kind == eCALLBACK_PLAY_STATE_CHANGE;
   NPObject* function = stateChange ? monPlayStateChangeObj : monUpdateProgressObj;
   const char* name = stateChange ? monPlayStateChangeName : monUpdateProgressName;
-  const char* shownName = name != nullptr ? name : "";
-  if (fromPlayerEvent && stateChange) {
-    NPLOG(nplog::kInfo, "[%s][%s][%s]", shownName, param1.c_str(), param2.c_str());
-  } else if (fromPlayerEvent) {
-    NPLOG(nplog::kInfo, "function str:[%s], param1:[%s]\n", shownName,
-          param1.c_str());
+  NPLOG_AS("PluginCall", nplog::kInfo, " Callback is String= %s", name != nullptr ? name : "");
+  NPLOG_AS("PluginCall", nplog::kInfo, " Callback is Function= %p", static_cast<void*>(function));
+  if (function != nullptr) {
+    if (scheduled) NPLOG_AS("PluginCall", nplog::kTrace, " Callback Player_AsyncEvent scheduled!!!");
+  } else if (name != nullptr) {
+    NPLOG_AS("PluginCall", nplog::kInfo, " Callback is String= %s", name);
+    if (scheduled) {
+      NPLOG_AS("PluginCall", nplog::kTrace, " Callback Player_AsyncEvent_str scheduled!!!");
+    }
   }
-  NPLOG(nplog::kInfo, " Callback is String= %s", shownName);
-  NPLOG(nplog::kInfo, " Callback is Function= %p", static_cast<void*>(function));
+}
 
+void CZorBase::Deliver(eCallbackKind kind, const std::string& param1,
+                       const std::string& param2, CallbackOrigin origin) {
+  const bool stateChange = kind == eCALLBACK_PLAY_STATE_CHANGE;
+  NPObject* function = stateChange ? monPlayStateChangeObj : monUpdateProgressObj;
+  const char* name = stateChange ? monPlayStateChangeName : monUpdateProgressName;
+  if (origin == CallbackOrigin::kPlayerEvent) {
+    // What the event handler could not write on the service thread.
+    const char* shownName = name != nullptr ? name : "";
+    if (stateChange) {
+      NPLOG_AS("OnEvent", nplog::kInfo, "[%s][%s][%s]", shownName, param1.c_str(),
+               param2.c_str());
+    } else {
+      NPLOG_AS("OnEvent", nplog::kInfo, "function str:[%s], param1:[%s]\n", shownName,
+               param1.c_str());
+    }
+    LogCallbackForm(kind, true);
+  }
   NPP npp = mnpInstance;
   if (function != nullptr) {
     Player_AsyncEvent(npp, function, param1, param2);

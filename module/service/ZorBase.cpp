@@ -47,14 +47,15 @@ constexpr int kProgressEvent = 14;
 CZorBase::CZorBase()
     : CZorCommandFamily<_NPPluginObjInfo>(zor::CClientAppFactory::ZOR_CLIENT_TYPE) {
   NPLOG_ENTRY();
-  // The callback members are null before this: events may arrive as soon as
-  // the connection is open.
-  Open("Player", "1.000", "Player");
 }
 
-CZorBase::~CZorBase() {
-  // No event runs after Close, so nothing new is scheduled; what is still
-  // queued for this object is dropped before its callbacks go.
+CZorBase::~CZorBase() { CloseAndRelease(); }
+
+void CZorBase::OpenPlayer() { Open("Player", "1.000", "Player"); }
+
+void CZorBase::CloseAndRelease() {
+  // Once Close returns no event runs, so nothing new is scheduled; what is
+  // still queued for this object is dropped before its callbacks go.
   Close();
   CancelDeliveries(this);
   ReleaseCallbacks();
@@ -77,18 +78,23 @@ void CZorBase::ReleaseCallbacks() {
   monPlayStateChangeName = monUpdateProgressName = nullptr;
 }
 
+std::string PlayStateDigit(int32_t state) {
+  char digit[2] = {};  // every play state is one digit
+  snprintf(digit, sizeof digit, "%d", static_cast<int>(state));
+  return digit;
+}
+
 int CZorBase::OnEvent(int type, std::string param1, std::string param2) {
   NPLOG(nplog::kInfo, "CZorBase::OnEvent,type:[%d]", type);
   if (const StateEvent* event = StateEventFor(type)) {
     stAVObjMember.mplayState = event->state;
     NPLOG(nplog::kTrace, "%s", event->message);
-    char digit[2] = {};
-    snprintf(digit, sizeof digit, "%d", static_cast<int>(event->state));
-    PluginCall(eCALLBACK_PLAY_STATE_CHANGE, digit, std::move(param2), true);
+    PluginCall(eCALLBACK_PLAY_STATE_CHANGE, PlayStateDigit(event->state),
+               std::move(param2), CallbackOrigin::kPlayerEvent);
   } else if (type == kProgressEvent) {
     stAVObjMember.mplayPosition = ParseDecimal(param1.c_str());
     PluginCall(eCALLBACK_UPDATE_PROGRESS, std::move(param1), std::move(param2),
-               true);
+               CallbackOrigin::kPlayerEvent);
   } else {
     NPLOG(nplog::kTrace, "Unhandled cases: type = %d", type);
   }

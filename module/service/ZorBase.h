@@ -4,6 +4,7 @@
 #ifndef SERVICE_ZORBASE_H
 #define SERVICE_ZORBASE_H
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,19 @@ enum eCallbackKind : int32_t {
   eCALLBACK_UPDATE_PROGRESS = 1,
 };
 
+// Where a page callback comes from. A player event arrives on the service
+// library's thread, which never reads a registration or touches a browser
+// object: everything that names the registered callback waits for the main
+// thread. The AV object's own state changes are on the main thread already.
+enum class CallbackOrigin { kPlayerEvent, kOwnOperation };
+
+// The one-digit text of a play state, as page callbacks receive it.
+std::string PlayStateDigit(int32_t state);
+
+// The player connection. It does not open itself: the most-derived class
+// opens it as the last step of its constructor and closes it as the first
+// step of its destructor, so that the library's thread never calls OnEvent
+// on an object whose construction or destruction is under way.
 class CZorBase : public CZorCommandFamily<_NPPluginObjInfo> {
  public:
   CZorBase();
@@ -33,20 +47,21 @@ class CZorBase : public CZorCommandFamily<_NPPluginObjInfo> {
   int OnEvent(int type, std::string param1, std::string param2) override;
 
   // Schedules a call of the page callback `kind` with two texts on the
-  // browser's main thread; the registration is read when the call runs, so
-  // the service thread never touches a browser object. Safe from any
-  // thread. Always 1.
+  // browser's main thread; the registration is read when the call runs.
+  // Safe from any thread. Always 1.
   int PluginCall(eCallbackKind kind, std::string param1, std::string param2,
-                 bool fromPlayerEvent = false);
+                 CallbackOrigin origin);
 
   // Runs one scheduled call on the main thread. The object may be destroyed
   // by the page callback it runs: nothing of it is touched after the call.
   void Deliver(eCallbackKind kind, const std::string& param1,
-               const std::string& param2, bool fromPlayerEvent);
+               const std::string& param2, CallbackOrigin origin);
 
   // Host handles, stored by the plug-in instance right after construction.
+  // The instance handle is read by the service thread: a player event that
+  // arrives before it is stored cannot reach the page and is dropped.
   NPObject* mwindowObj = nullptr;  // not owned
-  NPP mnpInstance = nullptr;
+  std::atomic<NPP> mnpInstance{nullptr};
 
   // Page callbacks (main thread only). Objects hold one reference; names
   // are NPN_MemAlloc buffers owned here.
@@ -57,7 +72,17 @@ class CZorBase : public CZorCommandFamily<_NPPluginObjInfo> {
 
   stAVObjMember_t stAVObjMember;
 
+ protected:
+  // "Player", version "1.000": one attempt, its result ignored.
+  void OpenPlayer();
+  // Closes the connection, so that no event runs or starts, then drops the
+  // deliveries still pending and the registrations. Safe to call again.
+  void CloseAndRelease();
+
  private:
+  // The lines that name the registered callback and how it will be called,
+  // written on the main thread; `scheduled` tells whether a call was queued.
+  void LogCallbackForm(eCallbackKind kind, bool scheduled);
   void ReleaseCallbacks();
 };
 

@@ -11,9 +11,9 @@ constexpr useconds_t kOpenRetryPauseUs = 10000;
 }  // namespace
 
 CZorBaseVideo::CZorBaseVideo()
-    : CZorCommandFamily<_NPPluginObjInfoVideo>(zor::CClientAppFactory::ZOR_CLIENT_TYPE) {
-  Open("Video", "1.000", "Video");
-}
+    : CZorCommandFamily<_NPPluginObjInfoVideo>(zor::CClientAppFactory::ZOR_CLIENT_TYPE) {}
+
+void CZorBaseVideo::OpenVideo() { Open("Video", "1.000", "Video"); }
 
 CZorBaseVideo::~CZorBaseVideo() { Close(); }
 

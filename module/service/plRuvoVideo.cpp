@@ -20,11 +20,14 @@ int32_t OsdHeightFor(int32_t resolution) {
 }  // namespace
 
 CPlRuvoVideo::CPlRuvoVideo() {
+  // This class is final: once here, events may reach OnEvent safely.
+  OpenVideo();
   m_osdResolution = GetOSDResolution();
   m_osdHeight = OsdHeightFor(m_osdResolution);
 }
 
-CPlRuvoVideo::~CPlRuvoVideo() = default;
+// Closed before the object is taken apart, while OnEvent may still run.
+CPlRuvoVideo::~CPlRuvoVideo() { Close(); }
 
 int CPlRuvoVideo::GetOSDResolution() {
   NPLOG_ENTRY();

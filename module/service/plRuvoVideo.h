@@ -9,7 +9,7 @@
 
 namespace NSPlRuvoAVObject {
 
-class CPlRuvoVideo : public CZorBaseVideo {
+class CPlRuvoVideo final : public CZorBaseVideo {
  public:
   CPlRuvoVideo();
   ~CPlRuvoVideo() override;
