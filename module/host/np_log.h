@@ -29,11 +29,15 @@ enum Level {
 int CheckFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 template <typename... Args>
-void Write(int level, const char* format, Args... args) {
+void Write(int level, const char* format, Args... args) noexcept {
   // The hook is read afresh for every message; it may be absent or null.
   if (&weWebKitPrint == nullptr) return;
   WeWebKitPrintFunc print = weWebKitPrint;
-  if (print != nullptr) print(2, level, format, args...);
+  // A hook that throws loses its message; the operation goes on.
+  try {
+    if (print != nullptr) print(2, level, format, args...);
+  } catch (...) {
+  }
 }
 
 }  // namespace nplog

@@ -61,17 +61,18 @@ NPError NPP_New(NPMIMEType pluginType, NPP instance, uint16_t, int16_t argc, cha
   NPLOG_ENTRY();
   if (instance == nullptr) return NPERR_INVALID_INSTANCE_ERROR;
   if (!BrowserOffersInstanceFunctions()) return NPERR_INVALID_FUNCTABLE_ERROR;
-  std::unique_ptr<CPlugin> plugin;
+  // Out of memory, out of threads, or a browser function that threw: no
+  // instance, nothing kept, and nothing thrown into the browser.
   try {
-    plugin = std::make_unique<CPlugin>(instance);
+    auto plugin = std::make_unique<CPlugin>(instance);
     plugin->InitParams(argc, argn, argv);
+    NPLOG(nplog::kInfo, "bexoli RuvoAVObject pluginType = [%s]",
+          pluginType != nullptr ? pluginType : "");
+    plugin->SetComponentType(ComponentTypeFor(pluginType));
+    instance->pdata = plugin.release();
   } catch (...) {
     return NPERR_OUT_OF_MEMORY_ERROR;
   }
-  NPLOG(nplog::kInfo, "bexoli RuvoAVObject pluginType = [%s]",
-        pluginType != nullptr ? pluginType : "");
-  plugin->SetComponentType(ComponentTypeFor(pluginType));
-  instance->pdata = plugin.release();
   // Windowless: the video is drawn by the platform, not into a window.
   NPNFuncs.setvalue(instance, NPPVpluginWindowBool, nullptr);
   return NPERR_NO_ERROR;

@@ -11,6 +11,10 @@ namespace script {
 
 void BrowserFree::operator()(char* block) const { NPNFuncs.memfree(block); }
 
+void BrowserRelease::operator()(NPObject* object) const { NPNFuncs.releaseobject(object); }
+
+BrowserResult::~BrowserResult() { NPNFuncs.releasevariantvalue(&m_variant); }
+
 BrowserText CopyToBrowserText(const NPString& text) {
   const uint32_t length = text.UTF8Length;
   if (length == std::numeric_limits<uint32_t>::max()) return nullptr;

@@ -18,6 +18,28 @@ struct BrowserFree {
 // A zero-terminated text in the browser's allocator, owned until release().
 using BrowserText = std::unique_ptr<char, BrowserFree>;
 
+// Releases an NPObject reference with NPN_ReleaseObject.
+struct BrowserRelease {
+  void operator()(NPObject* object) const;
+};
+// One reference on a browser object, released when it goes.
+using BrowserObject = std::unique_ptr<NPObject, BrowserRelease>;
+
+// A result variant the browser filled, released with
+// NPN_ReleaseVariantValue when it goes, whatever happens in between.
+class BrowserResult {
+ public:
+  BrowserResult() { m_variant.type = NPVariantType_Void; }
+  ~BrowserResult();
+  BrowserResult(const BrowserResult&) = delete;
+  BrowserResult& operator=(const BrowserResult&) = delete;
+  NPVariant* get() { return &m_variant; }
+  const NPVariant& operator*() const { return m_variant; }
+
+ private:
+  NPVariant m_variant;
+};
+
 // Copies `text` (which has no terminator of its own) into a zero-filled
 // buffer of its length + 1. Null when the browser cannot allocate it.
 BrowserText CopyToBrowserText(const NPString& text);

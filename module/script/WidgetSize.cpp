@@ -26,16 +26,15 @@ template <size_t N>
 int32_t ReadDimension(NPP instance, NPObject* window, const char (&text)[N], int32_t fallback) {
   if (window == nullptr) return fallback;
   NPString script{text, static_cast<uint32_t>(N - 1)};
-  NPVariant result;
-  result.type = NPVariantType_Void;
+  NPVariant unset;
   // A failed evaluation leaves the result unset: it is neither read nor
   // released.
-  if (!NPNFuncs.evaluate(instance, window, &script, &result)) return fallback;
-  const int32_t value = result.type == NPVariantType_String
-                            ? ReadPositiveText(result.value.stringValue, fallback)
-                            : fallback;
-  NPNFuncs.releasevariantvalue(&result);
-  return value;
+  if (!NPNFuncs.evaluate(instance, window, &script, &unset)) return fallback;
+  BrowserResult result;
+  *result.get() = unset;
+  return (*result).type == NPVariantType_String
+             ? ReadPositiveText((*result).value.stringValue, fallback)
+             : fallback;
 }
 
 }  // namespace

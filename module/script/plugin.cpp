@@ -30,15 +30,13 @@ CPlugin::CPlugin(NPP instance) : m_pNPInstance(instance) {
   m_PlRuvoAVObject = std::make_unique<CPlRuvoAVObject>();
   m_PlRuvoVideo = std::make_unique<CPlRuvoVideo>();
   SendAppId();
-  // Nothing from here on throws, so the window reference taken next is
-  // always released by the destructor.
   FetchWindowObject();
   script::CreateScriptIdentifiers();
-  m_PlRuvoAVObject->mwindowObj = m_pWindowObj;
+  m_PlRuvoAVObject->mwindowObj = m_pWindowObj.get();
   m_PlRuvoAVObject->mnpInstance = m_pNPInstance;
   NPLOG(nplog::kTrace, "CPlRuvoTVControl::CPlRuvoTVControl to get width/height ratio");
   ComputeRatios();
-  if (m_pWindowObj == nullptr) NPLOG(nplog::kTrace, "sWindowObj is NULL");
+  if (!m_pWindowObj) NPLOG(nplog::kTrace, "sWindowObj is NULL");
   if (m_pNPInstance == nullptr) NPLOG(nplog::kTrace, "m_pNPInstance is NULL");
 }
 
@@ -49,9 +47,8 @@ CPlugin::~CPlugin() {
   }
   m_PlRuvoAVObject.reset();  // closes the player connection, drops callbacks
   m_PlRuvoVideo.reset();
-  if (m_pWindowObj != nullptr) NPNFuncs.releaseobject(m_pWindowObj);
+  m_pWindowObj.reset();
   if (m_pScriptableObject != nullptr) NPNFuncs.releaseobject(m_pScriptableObject);
-  m_pWindowObj = nullptr;
 }
 
 void CPlugin::SendAppId() {
@@ -72,13 +69,13 @@ void CPlugin::FetchWindowObject() {
   NPLOG_AS("CPlugin", nplog::kTrace, "NPNFuncs.getvalue@NPNVWindowNPObject nperr::(%d)\n",
         static_cast<int>(error));
   // A failed call hands over no reference.
-  m_pWindowObj = error == NPERR_NO_ERROR ? window : nullptr;
+  if (error == NPERR_NO_ERROR) m_pWindowObj.reset(window);
 }
 
 void CPlugin::ComputeRatios() {
-  const int32_t width = script::ReadWidgetWidth(m_pNPInstance, m_pWindowObj);
+  const int32_t width = script::ReadWidgetWidth(m_pNPInstance, m_pWindowObj.get());
   m_ratioX = static_cast<double>(script::kVideoPlaneWidth) / width;
-  const int32_t height = script::ReadWidgetHeight(m_pNPInstance, m_pWindowObj);
+  const int32_t height = script::ReadWidgetHeight(m_pNPInstance, m_pWindowObj.get());
   m_PlRuvoAVObject->mscreenHeight = height;
   m_ratioY = static_cast<double>(script::kVideoPlaneHeight) / height;
   NPLOG_AS("CPlugin", nplog::kInfo, "ratio:[%f][%f]", m_ratioX, m_ratioY);

@@ -9,6 +9,7 @@
 
 #include "avobject/plRuvoAVObject.h"
 #include "npfunctions.h"
+#include "script/VariantConversion.h"
 #include "service/plRuvoVideo.h"
 
 // One edge of the element's area, in page pixels.
@@ -68,8 +69,9 @@ class CPlugin {
   std::unique_ptr<NSPlRuvoAVObject::CPlRuvoAVObject> m_PlRuvoAVObject;
   std::unique_ptr<NSPlRuvoAVObject::CPlRuvoVideo> m_PlRuvoVideo;
   // Held per instance (one reference each), so that instances of one page
-  // living at once neither leak nor clear each other's reference.
-  NPObject* m_pWindowObj = nullptr;
+  // living at once neither leak nor clear each other's reference. Owned by
+  // a member, so a construction that fails later still releases it.
+  script::BrowserObject m_pWindowObj;
   int32_t m_width = 0;
   int32_t m_height = 0;
   int32_t m_top = 0;

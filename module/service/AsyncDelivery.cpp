@@ -63,8 +63,9 @@ void RunDelivery(void* token) {
     if (!Pending().Take(reinterpret_cast<uintptr_t>(token), &delivery)) return;
     delivery.owner->Deliver(delivery.kind, delivery.param1, delivery.param2,
                             delivery.origin);
-  } catch (const std::bad_alloc&) {
-    // Out of memory: this callback is lost; the browser's loop goes on.
+  } catch (...) {
+    // Out of memory, or a browser function that threw: this callback is
+    // lost, and nothing is thrown into the browser's loop.
   }
 }
 
@@ -215,27 +216,33 @@ void Player_AsyncEvent_str(NPP npp, const char* funcName,
 
 int CZorBase::PluginCall(eCallbackKind kind, std::string param1,
                          std::string param2, CallbackOrigin origin) {
-  const bool scheduled = ScheduleDelivery(
-      mnpInstance, {this, kind, std::move(param1), std::move(param2), origin});
   // On the main thread the registration may be read now; for a player
   // event these lines wait for the delivery.
-  if (origin == CallbackOrigin::kOwnOperation) LogCallbackForm(kind, scheduled);
+  const bool onMainThread = origin == CallbackOrigin::kOwnOperation;
+  if (onMainThread) LogRegistration(kind);
+  const bool scheduled = ScheduleDelivery(
+      mnpInstance, {this, kind, std::move(param1), std::move(param2), origin});
+  if (onMainThread && scheduled) LogScheduled(kind);
   return 1;
 }
 
-void CZorBase::LogCallbackForm(eCallbackKind kind, bool scheduled) {
+void CZorBase::LogRegistration(eCallbackKind kind) {
   const bool stateChange = kind == eCALLBACK_PLAY_STATE_CHANGE;
   NPObject* function = stateChange ? monPlayStateChangeObj : monUpdateProgressObj;
   const char* name = stateChange ? monPlayStateChangeName : monUpdateProgressName;
   NPLOG_AS("PluginCall", nplog::kInfo, " Callback is String= %s", name != nullptr ? name : "");
   NPLOG_AS("PluginCall", nplog::kInfo, " Callback is Function= %p", static_cast<void*>(function));
-  if (function != nullptr) {
-    if (scheduled) NPLOG_AS("PluginCall", nplog::kTrace, " Callback Player_AsyncEvent scheduled!!!");
-  } else if (name != nullptr) {
+  if (function == nullptr && name != nullptr) {
     NPLOG_AS("PluginCall", nplog::kInfo, " Callback is String= %s", name);
-    if (scheduled) {
-      NPLOG_AS("PluginCall", nplog::kTrace, " Callback Player_AsyncEvent_str scheduled!!!");
-    }
+  }
+}
+
+void CZorBase::LogScheduled(eCallbackKind kind) {
+  const bool stateChange = kind == eCALLBACK_PLAY_STATE_CHANGE;
+  if ((stateChange ? monPlayStateChangeObj : monUpdateProgressObj) != nullptr) {
+    NPLOG_AS("PluginCall", nplog::kTrace, " Callback Player_AsyncEvent scheduled!!!");
+  } else if ((stateChange ? monPlayStateChangeName : monUpdateProgressName) != nullptr) {
+    NPLOG_AS("PluginCall", nplog::kTrace, " Callback Player_AsyncEvent_str scheduled!!!");
   }
 }
 
@@ -254,7 +261,8 @@ void CZorBase::Deliver(eCallbackKind kind, const std::string& param1,
       NPLOG_AS("OnEvent", nplog::kInfo, "function str:[%s], param1:[%s]\n", shownName,
                param1.c_str());
     }
-    LogCallbackForm(kind, true);
+    LogRegistration(kind);
+    LogScheduled(kind);
   }
   NPP npp = mnpInstance;
   if (function != nullptr) {

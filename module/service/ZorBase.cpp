@@ -85,10 +85,20 @@ std::string PlayStateDigit(int32_t state) {
 }
 
 int CZorBase::OnEvent(int type, std::string param1, std::string param2) {
-  NPLOG(nplog::kInfo, "CZorBase::OnEvent,type:[%d]", type);
+  try {
+    HandleEvent(type, std::move(param1), std::move(param2));
+  } catch (...) {
+    // Out of memory on the service thread: this event cannot reach the page,
+    // and nothing is thrown into the library.
+  }
+  return 1;
+}
+
+void CZorBase::HandleEvent(int type, std::string param1, std::string param2) {
+  NPLOG_AS("OnEvent", nplog::kInfo, "CZorBase::OnEvent,type:[%d]", type);
   if (const StateEvent* event = StateEventFor(type)) {
     stAVObjMember.mplayState = event->state;
-    NPLOG(nplog::kTrace, "%s", event->message);
+    NPLOG_AS("OnEvent", nplog::kTrace, "%s", event->message);
     PluginCall(eCALLBACK_PLAY_STATE_CHANGE, PlayStateDigit(event->state),
                std::move(param2), CallbackOrigin::kPlayerEvent);
   } else if (type == kProgressEvent) {
@@ -96,9 +106,8 @@ int CZorBase::OnEvent(int type, std::string param1, std::string param2) {
     PluginCall(eCALLBACK_UPDATE_PROGRESS, std::move(param1), std::move(param2),
                CallbackOrigin::kPlayerEvent);
   } else {
-    NPLOG(nplog::kTrace, "Unhandled cases: type = %d", type);
+    NPLOG_AS("OnEvent", nplog::kTrace, "Unhandled cases: type = %d", type);
   }
-  return 1;
 }
 
 }  // namespace NSPlRuvoAVObject

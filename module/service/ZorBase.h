@@ -81,8 +81,12 @@ class CZorBase : public CZorCommandFamily<_NPPluginObjInfo> {
 
  private:
   // The lines that name the registered callback and how it will be called,
-  // written on the main thread; `scheduled` tells whether a call was queued.
-  void LogCallbackForm(eCallbackKind kind, bool scheduled);
+  // written on the main thread: what is registered, then, once a call was
+  // queued, which form it takes.
+  void LogRegistration(eCallbackKind kind);
+  void LogScheduled(eCallbackKind kind);
+  // OnEvent's work; its lines name OnEvent.
+  void HandleEvent(int type, std::string param1, std::string param2);
   void ReleaseCallbacks();
 };
 

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "LogCapture.h"
 #include "TestBrowser.h"
+#include "TestServices.h"
+#include "Transcript.h"
 #include "avobject/plRuvoAVObject.h"
 #include "host/np_log.h"
 #include "zor/ScriptedService.h"
@@ -17,15 +20,58 @@
 namespace avtest {
 
 using NSPlRuvoAVObject::CPlRuvoAVObject;
+using testbrowser::Lines;
+using testbrowser::operator+;
+
+// How a page callback is registered when a transcript is taken: function
+// "f", name "cb", both, or nothing.
+enum class Form { kNone, kFunction, kName, kBoth };
+
+inline bool HasFunction(Form form) { return form == Form::kFunction || form == Form::kBoth; }
+inline bool HasName(Form form) { return form == Form::kName || form == Form::kBoth; }
+
+// The lines that tell, on the main thread, what is registered and how it
+// will be called.
+inline Lines Announced(Form form, bool scheduled = true) {
+  Lines lines = {std::string("4 PluginCall:  Callback is String= ") + (HasName(form) ? "cb" : ""),
+                 std::string("4 PluginCall:  Callback is Function= ") +
+                     (HasFunction(form) ? "<ptr>" : "(nil)")};
+  if (HasFunction(form)) {
+    if (scheduled) lines.push_back("5 PluginCall:  Callback Player_AsyncEvent scheduled!!!");
+  } else if (HasName(form)) {
+    lines.push_back("4 PluginCall:  Callback is String= cb");
+    if (scheduled) lines.push_back("5 PluginCall:  Callback Player_AsyncEvent_str scheduled!!!");
+  }
+  return lines;
+}
+
+// The AV object's own notification of the state `digit`.
+inline Lines Notified(Form form, const std::string& digit) {
+  return Lines{"4 PlayStateChangeCallback: [" + std::string(HasName(form) ? "cb" : "") + "][" +
+               digit + "][]"} +
+         Announced(form);
+}
+
+// What the main loop does for one delivery with two texts.
+inline Lines Delivered(Form form, const std::string& param1, const std::string& param2) {
+  if (HasFunction(form)) return {"page f(" + param1 + "," + param2 + ")"};
+  if (!HasName(form)) return {};
+  const std::string script = "cb(\"" + param1 + "\",\"" + param2 + "\");";
+  return {"4 Player_AsyncEvent_str:  Inside Player_AsyncEvent_str  = cb, param1=" + param1 +
+              ", param2=" + param2,
+          "4 Player_AsyncEvent_str: =======Value of script = " + script, "eval " + script,
+          "4 Player_AsyncEvent_str:  NPNFuncs.evaluate ret = 1"};
+}
 
 class AVObjectTest : public ::testing::Test {
  protected:
   void SetUp() override {
     browser.InstallIntoModule();
-    zor::RegisterService("Player", player);
+    zor::RegisterService("Player", testbrowser::Recording(player));
     av = std::make_unique<CPlRuvoAVObject>();
     av->mnpInstance = &npp;
     testbrowser::ClearCapturedLog();
+    testbrowser::ClearTranscript();
   }
 
   void TearDown() override {
@@ -42,10 +88,35 @@ class AVObjectTest : public ::testing::Test {
     browser.InstanceDestroyed(&npp);
   }
 
-  // A script function owned by the fixture.
-  NPObject* Function() {
-    m_functions.push_back(browser.CreateFunction());
+  // A script function owned by the fixture, named `label` in transcripts.
+  NPObject* Function(const std::string& label = "f") {
+    m_functions.push_back(browser.CreateFunction(label));
     return m_functions.back();
+  }
+
+  // Everything `operation` makes the module do, up to and including what
+  // the browser's main loop then runs.
+  Lines Run(const std::function<void()>& operation) {
+    testbrowser::ClearTranscript();
+    operation();
+    browser.RunPendingAsyncCalls();
+    return testbrowser::TakeTranscript();
+  }
+
+  // A player event, as `Run` sees it.
+  Lines RunEvent(int type, const std::string& param1, const std::string& param2) {
+    return Run([&] {
+      Connection()->Emit(type, param1, param2);
+      ASSERT_TRUE(Connection()->WaitDelivered());
+    });
+  }
+
+  // Registers `form` for the play-state (or the progress) callback.
+  void Register(Form form, bool progress = false) {
+    auto set = progress ? &CPlRuvoAVObject::SetonUpdateProgress
+                        : &CPlRuvoAVObject::SetonPlayStateChange;
+    if (HasName(form)) (av.get()->*set)(nullptr, NameBuffer("cb"), nullptr);
+    if (HasFunction(form)) (av.get()->*set)(nullptr, nullptr, Function());
   }
 
   // A name buffer as the script layer hands it over.

@@ -1,4 +1,4 @@
-// Display area and full screen.
+// Display area and full screen, compared as whole transcripts.
 #include <gtest/gtest.h>
 
 #include "AVObjectFixture.h"
@@ -7,50 +7,64 @@
 namespace avtest {
 namespace {
 
-using Commands = std::vector<zor::ReceivedCommand>;
-
-zor::ReceivedCommand Area(const char* x, const char* y, const char* w, const char* h) {
-  return {"SetDisplayArea", {x, y, w, h, "1080", "", "", "", "", ""}};
+// What SetDisplayArea writes and sends for one rectangle and one answer.
+Lines AreaLines(const std::string& x, const std::string& y, const std::string& w,
+                const std::string& h, bool accepted, const std::string& screen = "720") {
+  return {"4 SetDisplayArea: SetDisplayArea:[" + x + "][" + y + "][" + w + "][" + h + "][" +
+              screen + "]",
+          "> SetDisplayArea " + x + "|" + y + "|" + w + "|" + h + "|1080|||||",
+          std::string("5 SetDisplayArea: [SetDisplayArea:") + (accepted ? "1" : "0") + "]"};
 }
 
-TEST_F(AVObjectTest, SetDisplayAreaSendsValuesAsTheyCome) {
+TEST_F(AVObjectTest, SetDisplayAreaSendsValuesAsTheyComeAndAcceptsOnlyTheIntegerOne) {
   av->mscreenHeight = 720;
-  EXPECT_EQ(av->SetDisplayArea(-10, 0, 0, 0), 1);
-  EXPECT_EQ(av->SetDisplayArea(2147483647, -2147483647 - 1, 5000, 1), 1);
-  EXPECT_EQ(Sent(), Commands({Area("-10", "0", "0", "0"),
-                              Area("2147483647", "-2147483648", "5000", "1")}));
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kInfo, "SetDisplayArea:[-10][0][0][0][720]"));
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kTrace, "[SetDisplayArea:1]"));
-}
-
-TEST_F(AVObjectTest, SetDisplayAreaAcceptsOnlyTheIntegerOne) {
-  const std::pair<const char*, int> cases[] = {
-      {"I1", 1}, {"I0", 0}, {"I2", 0}, {"E", 0}, {"A1", 0}};
-  for (const auto& [answer, result] : cases) {
-    Answer("SetDisplayArea", answer);
-    EXPECT_EQ(av->SetDisplayArea(1, 2, 3, 4), result) << answer;
+  const struct {
+    int x, y, w, h;
+    const char* answer;
+    int result;
+  } cases[] = {{-10, 0, 0, 0, "I1", 1},
+               {2147483647, -2147483647 - 1, 5000, 1, "I1", 1},
+               {1, 2, 3, 4, "I0", 0},
+               {1, 2, 3, 4, "I2", 0},
+               {1, 2, 3, 4, "E", 0},
+               {1, 2, 3, 4, "A1", 0}};
+  for (const auto& c : cases) {
+    Answer("SetDisplayArea", c.answer);
+    int result = -1;
+    EXPECT_EQ(Run([&] { result = av->SetDisplayArea(c.x, c.y, c.w, c.h); }),
+              AreaLines(std::to_string(c.x), std::to_string(c.y), std::to_string(c.w),
+                        std::to_string(c.h), c.result == 1));
+    EXPECT_EQ(result, c.result) << c.answer;
   }
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kTrace, "[SetDisplayArea:0]"));
 }
 
-TEST_F(AVObjectTest, FullScreenSwitchesOnlyOnChange) {
-  EXPECT_EQ(av->SetFullScreen(nullptr, false), 1);  // not in full screen
-  EXPECT_TRUE(Sent().empty());
-
-  EXPECT_EQ(av->SetFullScreen(nullptr, true), 1);
-  EXPECT_EQ(av->SetFullScreen(nullptr, true), 1);
-  EXPECT_EQ(av->isFullScreen(nullptr), 1);
-  // Script moved the element while in full screen.
-  av->stAVObjMember.mdisplayArea.x = 150;
-  Answer("SetDisplayArea", "E");  // a refused area still leaves full screen
-  EXPECT_EQ(av->SetFullScreen(nullptr, false), 1);
-  EXPECT_EQ(av->isFullScreen(nullptr), 0);
-
-  EXPECT_EQ(Sent(), Commands({Area("0", "0", "1920", "1080"),
-                              Area("150", "0", "1920", "1080")}));
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kInfo, "x: 150, y: 0, w: 1920, h: 1080\n"));
-  browser.RunPendingAsyncCalls();
-  EXPECT_EQ(browser.PendingAsyncCalls(), 0u);  // no page callback for full screen
+TEST_F(AVObjectTest, FullScreenSwitchesOnlyOnChangeAndNeverCallsThePage) {
+  Register(Form::kFunction);
+  av->mscreenHeight = 720;
+  const Lines entry = {"5 SetFullScreen:  "};
+  const struct {
+    bool on;
+    const char* answer;
+    int fullScreen;  // after the call
+    Lines transcript;
+  } steps[] = {
+      {false, "I1", 0, entry},  // not in full screen: nothing to do
+      {true, "I1", 1, entry + AreaLines("0", "0", "1920", "1080", true)},
+      {true, "I1", 1, entry},
+      // A refused area still leaves full screen, back to the area last
+      // recorded, changes made while in full screen included.
+      {false, "E", 0,
+       entry + Lines{"4 SetFullScreen: x: 150, y: 0, w: 1920, h: 1080\n"} +
+           AreaLines("150", "0", "1920", "1080", false)},
+      {false, "I1", 0, entry},
+  };
+  for (const auto& step : steps) {
+    if (step.on) av->stAVObjMember.mdisplayArea.x = 150;  // script moved the element
+    player->SetDefault("SetDisplayArea", step.answer);
+    EXPECT_EQ(Run([&] { EXPECT_EQ(av->SetFullScreen(nullptr, step.on), 1); }),
+              step.transcript);
+    EXPECT_EQ(av->isFullScreen(nullptr), step.fullScreen);
+  }
 }
 
 TEST_F(AVObjectTest, PlaySendsTheElementAreaEvenInFullScreen) {
@@ -58,7 +72,8 @@ TEST_F(AVObjectTest, PlaySendsTheElementAreaEvenInFullScreen) {
   av->SetFullScreen(nullptr, true);
   Connection()->ClearReceived();
   av->Play(nullptr, 1, NSPlRuvoAVObject::eCOMPONENT_OTHER);
-  EXPECT_EQ(Sent()[1], Area("1", "2", "3", "4"));
+  EXPECT_EQ(Sent().at(1),
+            (zor::ReceivedCommand{"SetDisplayArea", {"1", "2", "3", "4", "1080", "", "", "", "", ""}}));
 }
 
 }  // namespace

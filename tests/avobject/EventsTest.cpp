@@ -1,5 +1,8 @@
-// Player events: play states, positions and the page callbacks they cause.
+// Player events: play states, positions and the page callbacks they cause,
+// each compared as a whole transcript for every way of registering.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "AVObjectFixture.h"
 #include "host/np_log.h"
@@ -8,48 +11,66 @@ namespace avtest {
 namespace {
 
 using namespace NSPlRuvoAVObject;
-using Strings = std::vector<std::string>;
 
-struct StateEventCase {
+struct EventRow {
   int type;
-  int state;
+  int state;              // after the event; -1 for no state event
+  const char* stateName;  // as the state line names it
 };
 
-class StateEventTest : public AVObjectTest,
-                       public ::testing::WithParamInterface<StateEventCase> {};
+class EventTest : public AVObjectTest,
+                  public ::testing::WithParamInterface<std::tuple<EventRow, Form>> {};
 
-TEST_P(StateEventTest, MovesTheStateAndCallsThePage) {
-  NPObject* onChange = Function();
-  NPObject* onProgress = Function();
-  av->SetonPlayStateChange(nullptr, nullptr, onChange);
-  av->SetonUpdateProgress(nullptr, nullptr, onProgress);
+TEST_P(EventTest, MovesTheStateAndCallsThePageOnTheMainThread) {
+  const auto& [row, form] = GetParam();
+  Register(form);
+  Register(Form::kFunction, true);  // progress must not be called
   av->stAVObjMember.mplayPosition = 1234;
-
-  Event(GetParam().type, "ignored", "detail");
-  Event(GetParam().type, "", "");  // an unchanged state notifies again
-
-  EXPECT_EQ(State(), GetParam().state);
-  const std::string digit = std::to_string(GetParam().state);
-  ASSERT_EQ(browser.CallsOf(onChange).size(), 2u);
-  EXPECT_EQ(browser.CallsOf(onChange)[0].args, Strings({digit, "detail"}));
-  EXPECT_EQ(browser.CallsOf(onChange)[1].args, Strings({digit, ""}));
-  EXPECT_TRUE(browser.CallsOf(onProgress).empty());
+  av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE;
+  const std::string type = std::to_string(row.type);
+  const Lines received = {"4 OnEvent: CZorBase::OnEvent,type:[" + type + "]"};
+  Lines expected = received + Lines{"5 OnEvent: Unhandled cases: type = " + type};
+  if (row.state >= 0) {
+    const std::string digit = std::to_string(row.state);
+    expected = received +
+               Lines{std::string("5 OnEvent: stAVObjMember.mplayState = ") + row.stateName,
+                     "4 OnEvent: [" + std::string(HasName(form) ? "cb" : "") + "][" + digit +
+                         "][detail]"} +
+               Announced(form) + Delivered(form, digit, "detail");
+  }
+  // An unchanged state notifies again.
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(RunEvent(row.type, "ignored", "detail"), expected) << "round " << round;
+  }
+  EXPECT_EQ(State(), row.state >= 0 ? row.state : eAVOBJ_PLAYSTATE_PAUSE);
   EXPECT_EQ(av->stAVObjMember.mplayPosition, 1234);
-  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(av->OnEvent(row.type, "", ""), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Events, StateEventTest,
-    ::testing::Values(StateEventCase{1, 6}, StateEventCase{2, 6}, StateEventCase{3, 6},
-                      StateEventCase{4, 6}, StateEventCase{6, 6}, StateEventCase{7, 1},
-                      StateEventCase{12, 1}, StateEventCase{8, 5}, StateEventCase{11, 4},
-                      StateEventCase{13, 4}));
+    Events, EventTest,
+    ::testing::Combine(
+        ::testing::Values(EventRow{1, 6, "eAVOBJ_PLAYSTATE_ERROR"},
+                          EventRow{2, 6, "eAVOBJ_PLAYSTATE_ERROR"},
+                          EventRow{3, 6, "eAVOBJ_PLAYSTATE_ERROR"},
+                          EventRow{4, 6, "eAVOBJ_PLAYSTATE_ERROR"},
+                          EventRow{6, 6, "eAVOBJ_PLAYSTATE_ERROR"},
+                          EventRow{7, 1, "eAVOBJ_PLAYSTATE_PLAY"},
+                          EventRow{12, 1, "eAVOBJ_PLAYSTATE_PLAY"},
+                          EventRow{8, 5, "eAVOBJ_PLAYSTATE_FINISHED"},
+                          EventRow{11, 4, "eAVOBJ_PLAYSTATE_BUFFERING"},
+                          EventRow{13, 4, "eAVOBJ_PLAYSTATE_BUFFERING"},
+                          EventRow{0, -1, ""}, EventRow{5, -1, ""}, EventRow{9, -1, ""},
+                          EventRow{10, -1, ""}, EventRow{15, -1, ""}, EventRow{-1, -1, ""},
+                          EventRow{2147483647, -1, ""}),
+        ::testing::Values(Form::kNone, Form::kFunction, Form::kName, Form::kBoth)));
 
-TEST_F(AVObjectTest, ProgressEventRecordsThePosition) {
-  NPObject* onChange = Function();
-  NPObject* onProgress = Function();
-  av->SetonPlayStateChange(nullptr, nullptr, onChange);
-  av->SetonUpdateProgress(nullptr, nullptr, onProgress);
+class ProgressTest : public AVObjectTest, public ::testing::WithParamInterface<Form> {};
+
+TEST_P(ProgressTest, RecordsThePositionAndPassesTheTextAsSent) {
+  const Form form = GetParam();
+  Register(form, true);
+  Register(Form::kFunction);  // the state callback must not be called
   av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE;
   const struct {
     const char* text;
@@ -57,47 +78,19 @@ TEST_F(AVObjectTest, ProgressEventRecordsThePosition) {
   } cases[] = {{"900", 900}, {"", 0}, {" -20ms", -20}, {"abc", 0},
                {"99999999999", 2147483647}};
   for (const auto& c : cases) {
-    Event(14, c.text, "p2");
+    EXPECT_EQ(RunEvent(14, c.text, "p2"),
+              Lines({"4 OnEvent: CZorBase::OnEvent,type:[14]",
+                     std::string("4 OnEvent: function str:[") + (HasName(form) ? "cb" : "") +
+                         "], param1:[" + c.text + "]\n"}) +
+                  Announced(form) + Delivered(form, c.text, "p2"));
     EXPECT_EQ(av->stAVObjMember.mplayPosition, c.position) << c.text;
-    // The page gets the text as the player sent it.
-    EXPECT_EQ(browser.CallsOf(onProgress).back().args, Strings({c.text, "p2"}));
   }
   EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_PAUSE);
-  EXPECT_TRUE(browser.CallsOf(onChange).empty());
 }
 
-TEST_F(AVObjectTest, UnhandledEventsChangeNothing) {
-  NPObject* onChange = Function();
-  av->SetonPlayStateChange(nullptr, nullptr, onChange);
-  av->SetonUpdateProgress(nullptr, nullptr, onChange);
-  for (int type : {0, 5, 9, 10, 15, -1, 2147483647}) {
-    testbrowser::ClearCapturedLog();
-    EXPECT_EQ(av->OnEvent(type, "1", "2"), 1);
-    EXPECT_TRUE(testbrowser::HasLogLine(
-        nplog::kTrace, "Unhandled cases: type = " + std::to_string(type)));
-  }
-  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_STOP);
-  EXPECT_EQ(av->stAVObjMember.mplayPosition, 0);
-  EXPECT_TRUE(browser.CallsOf(onChange).empty());
-}
-
-TEST_F(AVObjectTest, EventsWithoutRegistrationsStillMoveTheState) {
-  Event(7, "", "");
-  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_PLAY);
-  EXPECT_EQ(browser.PendingAsyncCalls(), 0u);
-  EXPECT_EQ(browser.LiveObjects(), 0u);
-}
-
-TEST_F(AVObjectTest, EventLogNamesTheRegisteredCallbackOnTheMainThread) {
-  av->SetonPlayStateChange(nullptr, NameBuffer("onChange"), nullptr);
-  testbrowser::ClearCapturedLog();
-  Event(11, "", "why");
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kInfo, "CZorBase::OnEvent,type:[11]"));
-  EXPECT_TRUE(testbrowser::HasLogLine(
-      nplog::kTrace, "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_BUFFERING"));
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kInfo, "[onChange][4][why]"));
-  for (const auto& line : testbrowser::CapturedLog()) EXPECT_EQ(line.file, "ZorBase");
-}
+INSTANTIATE_TEST_SUITE_P(Forms, ProgressTest,
+                         ::testing::Values(Form::kNone, Form::kFunction, Form::kName,
+                                           Form::kBoth));
 
 }  // namespace
 }  // namespace avtest

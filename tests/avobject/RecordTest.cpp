@@ -83,15 +83,53 @@ TEST_F(AVObjectTest, IsPauseOnlyInThePauseState) {
   }
 }
 
-TEST_F(AVObjectTest, TrackIdKeepsTheWholeUnsignedRange) {
-  EXPECT_EQ(av->SetCurTrackId(nullptr, 65535), 1);
-  EXPECT_EQ(av->GetCurTrackId(nullptr), 65535);
-}
-
-TEST_F(AVObjectTest, FullScreenCallbackIsDroppedUnretained) {
+// The operations kept for the interface's sake answer fixed values, keep
+// nothing they are not meant to keep, and send nothing.
+TEST_F(AVObjectTest, AccessorsAndEmptyOperationsAnswerTheirFixedValues) {
   NPObject* function = Function();
-  EXPECT_EQ(av->SetonFullScreenChange(nullptr, nullptr, function), 1);
-  EXPECT_EQ(browser.RefCount(function), 1u);
+  char name[] = "n";
+  CPlRuvoAVObject& o = *av;
+  const std::pair<int, int> answers[] = {
+      {o.GetError(nullptr), 0},
+      {o.next(nullptr), 0},
+      {o.previous(nullptr), 0},
+      {o.setWidth(nullptr, 100), 1},
+      {o.getWidth(nullptr), 0},
+      {o.setHeight(nullptr, 100), 1},
+      {o.getHeight(nullptr), 0},
+      {o.getDataType(nullptr), 0},
+      {o.setMaxPrerollBufferSize(300), 1},
+      {o.getMaxPrerollBufferSize(nullptr), 300},
+      {o.isFullSize(1, 2, 3, 4), 1},
+      {o.GetNrTracks(nullptr), 1},
+      {o.GetPersist(nullptr), 1},
+      {o.SetPersist(nullptr, false), 1},
+      {o.SetonFullScreenChange(nullptr, name, function), 1},
+      {o.SetonPrerollBufferReady(nullptr, name, function), 1},
+      {o.FullScreenChangeCallback(nullptr), 1},
+      {o.CheckPluginType(name), 2},
+      {o.setPlayerBufferSize(nullptr, 9), 1},
+      {o.setPrerollBufferSize(nullptr, 9), 0},
+      {o.GetSAP(nullptr), 0},
+      {o.GetCurrentSAP(nullptr), 0},
+      {o.GetSAPLan(nullptr, 1), 0},
+      {o.SetSAP(nullptr, 1), 1},
+      {o.SetCurTrackId(nullptr, 65535), 1},
+      {o.GetCurTrackId(nullptr), 65535},
+  };
+  for (size_t i = 0; i < std::size(answers); ++i) {
+    EXPECT_EQ(answers[i].first, answers[i].second) << "operation " << i;
+  }
+  EXPECT_STREQ(o.GetSinkProtocolInfo(nullptr), "");
+  char* untouched = name;
+  EXPECT_STREQ(o.getParamAttr("data", 1, &untouched, &untouched), "");
+  unsigned long out = 7;
+  std::string text = "5";
+  EXPECT_EQ(o.GetUnsignedLong(text, &out), 1);
+  EXPECT_EQ(out, 7u);
+  EXPECT_EQ(browser.RefCount(function), 1u);  // neither stored nor retained
+  EXPECT_EQ(std::string(name), "n");          // nor freed
+  EXPECT_TRUE(Sent().empty());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Play, stop, pause, resume and seek: commands, states, callbacks, results.
+// Play, stop, pause, resume, seek and the position queries, each compared
+// as a whole: commands, log lines, state, result and page calls.
 #include <gtest/gtest.h>
 
 #include "AVObjectFixture.h"
@@ -8,119 +9,140 @@ namespace avtest {
 namespace {
 
 using namespace NSPlRuvoAVObject;
-using Strings = std::vector<std::string>;
-using Commands = std::vector<zor::ReceivedCommand>;
 
-const Strings kNoParams = {"", "", "", ""};
+constexpr int kAllStatesButPlay[] = {eAVOBJ_PLAYSTATE_STOP,      eAVOBJ_PLAYSTATE_PAUSE,
+                                     eAVOBJ_PLAYSTATE_CONNECTING, eAVOBJ_PLAYSTATE_BUFFERING,
+                                     eAVOBJ_PLAYSTATE_FINISHED,  eAVOBJ_PLAYSTATE_ERROR};
 
-struct ComponentCase {
-  COMPONENT_TYPE type;
-  const char* sentUrl;
+const Lines kPlayOpening = {"5 Play: start playing",
+                            "> InitPlayer http://tv/a|COMPONENT=HAS|||",
+                            "4 Play: [http://tv/a|COMPONENT=HAS][][][]"};
+const Lines kConnecting = {"5 Play: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_CONNECTING"};
+const Lines kPlacedAndStarted = {"4 SetDisplayArea: SetDisplayArea:[10][-20][640][360][720]",
+                                 "> SetDisplayArea 10|-20|640|360|1080|||||",
+                                 "5 SetDisplayArea: [SetDisplayArea:1]",
+                                 "4 Play: [10][-20][640][360]",
+                                 "4 Play: SetPlaybackSpeed:[2][][][]",
+                                 "> SetPlaybackSpeed 2|||",
+                                 "> StartPlayback |||"};
+const Lines kPlayFailed = {"2 Play: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_ERROR"};
+
+struct PlayRow {
+  const char* name;
+  std::vector<int> fromStates;
+  std::vector<std::pair<const char*, const char*>> answers;  // each tried alone
+  int result;
+  int state;
+  int speed;  // it starts at 1
+  Lines transcript;
 };
 
-class PlayComponentTest : public AVObjectTest,
-                          public ::testing::WithParamInterface<ComponentCase> {};
+class PlayTest : public AVObjectTest, public ::testing::WithParamInterface<PlayRow> {};
 
-TEST_P(PlayComponentTest, StartsWithTheComponentSuffix) {
-  NPObject* onChange = Function();
-  av->SetonPlayStateChange(nullptr, nullptr, onChange);
-  av->SetMediaURL(nullptr, "http://tv/stream");
+TEST_P(PlayTest, SendsItsSequenceAndNotifiesEachChange) {
+  const PlayRow& row = GetParam();
+  Register(Form::kFunction);
+  av->SetMediaURL(nullptr, "http://tv/a");
   av->stAVObjMember.mdisplayArea = {10, -20, 640, 360};
   av->mscreenHeight = 720;
-
-  EXPECT_EQ(av->Play(nullptr, 1, GetParam().type), 1);
-
-  const Commands expected = {
-      {"InitPlayer", {GetParam().sentUrl, "", "", ""}},
-      {"SetDisplayArea", {"10", "-20", "640", "360", "1080", "", "", "", "", ""}},
-      {"SetPlaybackSpeed", {"1", "", "", ""}},
-      {"StartPlayback", kNoParams}};
-  EXPECT_EQ(Sent(), expected);
-  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_CONNECTING);
+  for (int from : row.fromStates) {
+    for (const auto& [command, answer] : row.answers) {
+      av->stAVObjMember.mplayState = from;
+      av->stAVObjMember.mspeed = 1;
+      if (*command) Answer(command, answer);
+      int result = -1;
+      EXPECT_EQ(Run([&] { result = av->Play(nullptr, 2, eCOMPONENT_HAS); }), row.transcript)
+          << "from " << from << ", " << command << " " << answer;
+      EXPECT_EQ(result, row.result);
+      EXPECT_EQ(State(), row.state);
+      EXPECT_EQ(av->GetSpeed(nullptr), row.speed);
+    }
+  }
   std::string url;
   av->GetMediaURL(nullptr, url);
-  EXPECT_EQ(url, "http://tv/stream");
-
-  // The page hears of the state only from the main loop, after Play.
-  EXPECT_TRUE(browser.CallsOf(onChange).empty());
-  browser.RunPendingAsyncCalls();
-  ASSERT_EQ(browser.CallsOf(onChange).size(), 1u);
-  EXPECT_EQ(browser.CallsOf(onChange)[0].args, Strings({"3", ""}));
-
-  // Built afresh each time: a second play after a stop sends one suffix.
-  av->Stop(nullptr);
-  Connection()->ClearReceived();
-  av->Play(nullptr, 1, GetParam().type);
-  EXPECT_EQ(Sent()[0], expected[0]);
+  EXPECT_EQ(url, "http://tv/a");  // the suffix is sent, not kept
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Types, PlayComponentTest,
-    ::testing::Values(ComponentCase{eCOMPONENT_HAS, "http://tv/stream|COMPONENT=HAS"},
-                      ComponentCase{eCOMPONENT_HLS, "http://tv/stream|COMPONENT=HLS"},
-                      ComponentCase{eCOMPONENT_OTHER, "http://tv/stream"},
-                      ComponentCase{static_cast<COMPONENT_TYPE>(2), "http://tv/stream"}));
+    Rows, PlayTest,
+    ::testing::Values(
+        PlayRow{"Starts",
+                {std::begin(kAllStatesButPlay), std::end(kAllStatesButPlay)},
+                {{"", ""}},
+                1,
+                eAVOBJ_PLAYSTATE_CONNECTING,
+                2,
+                kPlayOpening + kConnecting + Notified(Form::kFunction, "3") + kPlacedAndStarted +
+                    Lines{"page f(3,)"}},
+        PlayRow{"RefusedSpeedIsNoFailure",
+                {eAVOBJ_PLAYSTATE_STOP},
+                {{"SetPlaybackSpeed", "E"}},
+                1,
+                eAVOBJ_PLAYSTATE_CONNECTING,
+                2,
+                kPlayOpening + kConnecting + Notified(Form::kFunction, "3") + kPlacedAndStarted +
+                    Lines{"page f(3,)"}},
+        PlayRow{"InitPlayerRefused",
+                {eAVOBJ_PLAYSTATE_STOP, eAVOBJ_PLAYSTATE_PAUSE},
+                {{"InitPlayer", "E"}, {"InitPlayer", "Atext"}, {"InitPlayer", "I0"},
+                 {"InitPlayer", "I2"}, {"InitPlayer", ""}},
+                0,
+                eAVOBJ_PLAYSTATE_ERROR,
+                1,
+                kPlayOpening + Lines{"2 Play: InitPlayer failed"} + kPlayFailed +
+                    Notified(Form::kFunction, "6") + Lines{"page f(6,)"}},
+        PlayRow{"StartPlaybackRefused",
+                {eAVOBJ_PLAYSTATE_STOP},
+                {{"StartPlayback", "I0"}, {"StartPlayback", "E"}},
+                0,
+                eAVOBJ_PLAYSTATE_ERROR,
+                1,
+                kPlayOpening + kConnecting + Notified(Form::kFunction, "3") + kPlacedAndStarted +
+                    kPlayFailed + Notified(Form::kFunction, "6") +
+                    Lines{"page f(3,)", "page f(6,)"}},
+        PlayRow{"AlreadyPlaying",
+                {eAVOBJ_PLAYSTATE_PLAY},
+                {{"", ""}},
+                1,
+                eAVOBJ_PLAYSTATE_PLAY,
+                1,
+                {"5 Play: start playing",
+                 "4 Play: Currently playing, don't need play again!!!"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(AVObjectTest, PlayWhilePlayingSendsNothing) {
-  NPObject* onChange = Function();
-  av->SetonPlayStateChange(nullptr, nullptr, onChange);
-  for (int speed : {1, 2, 0, -1}) {
-    av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PLAY;
-    EXPECT_EQ(av->Play(nullptr, speed, eCOMPONENT_OTHER), 1);
-  }
-  EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(av->GetSpeed(nullptr), 1);
-  browser.RunPendingAsyncCalls();
-  EXPECT_TRUE(browser.CallsOf(onChange).empty());
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kInfo,
-                                      "Currently playing, don't need play again!!!"));
-}
-
-TEST_F(AVObjectTest, RefusedInitPlayerStopsThePlay) {
-  for (const char* answer : {"E", "Atext", "I0", "I2", ""}) {
-    NPObject* onChange = Function();
-    av->SetonPlayStateChange(nullptr, nullptr, onChange);
+TEST_F(AVObjectTest, PlayBuildsThePlayerUrlAfreshForEachComponent) {
+  av->SetMediaURL(nullptr, "u");
+  const std::pair<COMPONENT_TYPE, const char*> cases[] = {
+      {eCOMPONENT_HAS, "u|COMPONENT=HAS"}, {eCOMPONENT_HLS, "u|COMPONENT=HLS"},
+      {eCOMPONENT_OTHER, "u"}, {static_cast<COMPONENT_TYPE>(2), "u"},
+      {eCOMPONENT_HAS, "u|COMPONENT=HAS"}};
+  for (const auto& [type, sent] : cases) {
+    av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_STOP;
     Connection()->ClearReceived();
-    testbrowser::ClearCapturedLog();
-    Answer("InitPlayer", answer);
-
-    EXPECT_EQ(av->Play(nullptr, 2, eCOMPONENT_OTHER), 0) << answer;
-    EXPECT_EQ(SentNames(), Strings({"InitPlayer"})) << answer;
-    EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_ERROR);
-    EXPECT_EQ(av->GetSpeed(nullptr), 1);
-    browser.RunPendingAsyncCalls();
-    EXPECT_EQ(FirstArguments(onChange), Strings({"6"})) << answer;
-    EXPECT_TRUE(testbrowser::HasLogLine(nplog::kFailure, "InitPlayer failed"));
-    EXPECT_TRUE(testbrowser::HasLogLine(
-        nplog::kFailure, "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_ERROR"));
+    av->Play(nullptr, 1, type);
+    EXPECT_EQ(Sent().at(0), (zor::ReceivedCommand{"InitPlayer", {sent, "", "", ""}}));
   }
 }
 
-TEST_F(AVObjectTest, RefusedStartPlaybackNotifiesConnectingThenError) {
+// An event landing between an operation's own state change and its
+// notification does not change the digit the page hears.
+TEST_F(AVObjectTest, AnOperationNotifiesTheStateItSet) {
   NPObject* onChange = Function();
   av->SetonPlayStateChange(nullptr, nullptr, onChange);
+  testbrowser::SetLogObserver([this](const testbrowser::LogLine& line) {
+    if (line.text.rfind("stAVObjMember.mplayState = ", 0) == 0) {
+      av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PLAY;  // as event 7 would
+    }
+  });
   Answer("StartPlayback", "I0");
-  EXPECT_EQ(av->Play(nullptr, 2, eCOMPONENT_OTHER), 0);
-  EXPECT_EQ(SentNames(), Strings({"InitPlayer", "SetDisplayArea",
-                                  "SetPlaybackSpeed", "StartPlayback"}));
-  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_ERROR);
-  EXPECT_EQ(av->GetSpeed(nullptr), 1);
+  av->Play(nullptr, 1, eCOMPONENT_OTHER);
+  av->Stop(nullptr);
+  testbrowser::SetLogObserver(nullptr);
   browser.RunPendingAsyncCalls();
-  EXPECT_EQ(FirstArguments(onChange), Strings({"3", "6"}));
+  EXPECT_EQ(FirstArguments(onChange), (std::vector<std::string>{"3", "6", "0"}));
 }
 
-TEST_F(AVObjectTest, PlayStoresItsSpeedOnceStarted) {
-  Answer("SetPlaybackSpeed", "E");  // a refused speed is no failure
-  EXPECT_EQ(av->Play(nullptr, 2, eCOMPONENT_OTHER), 1);
-  EXPECT_EQ(Sent()[2], (zor::ReceivedCommand{"SetPlaybackSpeed", {"2", "", "", ""}}));
-  EXPECT_EQ(av->GetSpeed(nullptr), 2);
-  av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE;
-  av->Play(nullptr, -7, eCOMPONENT_OTHER);
-  EXPECT_EQ(Sent()[6], (zor::ReceivedCommand{"SetPlaybackSpeed", {"-7", "", "", ""}}));
-  EXPECT_EQ(av->GetSpeed(nullptr), -7);
-}
-
-struct TransportCase {
+struct TransportRow {
   const char* name;
   int (CPlRuvoAVObject::*operation)(_NPPluginObjInfo*);
   const char* command;
@@ -129,129 +151,155 @@ struct TransportCase {
   int state;
   int speed;     // after the call; it starts at 3
   int position;  // after the call; it starts at 5000
+  Lines transcript;
 };
 
 class TransportTest : public AVObjectTest,
-                      public ::testing::WithParamInterface<TransportCase> {};
+                      public ::testing::WithParamInterface<TransportRow> {};
 
-TEST_P(TransportTest, SetsTheStateFromTheAnswer) {
-  const TransportCase& c = GetParam();
-  NPObject* onChange = Function();
-  av->SetonPlayStateChange(nullptr, nullptr, onChange);
-  av->stAVObjMember.mspeed = 3;
-  av->stAVObjMember.mplayPosition = 5000;
-  Answer(c.command, c.answer);
-
-  // Every state sends the command and notifies, also an unchanged one.
-  for (int startState : {c.state, static_cast<int>(eAVOBJ_PLAYSTATE_STOP)}) {
-    av->stAVObjMember.mplayState = startState;
-    EXPECT_EQ((av.get()->*c.operation)(nullptr), c.result);
-    Answer(c.command, c.answer);
+TEST_P(TransportTest, SendsItsCommandFromEveryStateAndNotifies) {
+  const TransportRow& row = GetParam();
+  Register(Form::kName);
+  for (int from = eAVOBJ_PLAYSTATE_STOP; from <= eAVOBJ_PLAYSTATE_ERROR; ++from) {
+    av->stAVObjMember.mplayState = from;
+    av->stAVObjMember.mspeed = 3;
+    av->stAVObjMember.mplayPosition = 5000;
+    Answer(row.command, row.answer);
+    int result = -1;
+    EXPECT_EQ(Run([&] { result = (av.get()->*row.operation)(nullptr); }), row.transcript)
+        << "from " << from;
+    EXPECT_EQ(result, row.result);
+    EXPECT_EQ(State(), row.state);
+    EXPECT_EQ(av->GetSpeed(nullptr), row.speed);
+    EXPECT_EQ(av->stAVObjMember.mplayPosition, row.position);
   }
-  EXPECT_EQ(Sent(), Commands({{c.command, kNoParams}, {c.command, kNoParams}}));
-  EXPECT_EQ(State(), c.state);
-  EXPECT_EQ(av->GetSpeed(nullptr), c.speed);
-  EXPECT_EQ(av->stAVObjMember.mplayPosition, c.position);
-  browser.RunPendingAsyncCalls();
-  const std::string digit = std::to_string(c.state);
-  EXPECT_EQ(FirstArguments(onChange), Strings({digit, digit}));
 }
+
+Lines TransportLines(const Lines& opening, const std::string& stateLine, const std::string& digit) {
+  return opening + Lines{stateLine} + Notified(Form::kName, digit) + Delivered(Form::kName, digit, "");
+}
+
+const char kErrorLine[] = "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_ERROR";
 
 INSTANTIATE_TEST_SUITE_P(
-    Operations, TransportTest,
+    Rows, TransportTest,
     ::testing::Values(
-        TransportCase{"StopAccepted", &CPlRuvoAVObject::Stop, "Stop", "I1", 1, 0, 0, 0},
-        TransportCase{"StopRefused", &CPlRuvoAVObject::Stop, "Stop", "I0", 0, 6, 3, 5000},
-        TransportCase{"PauseAccepted", &CPlRuvoAVObject::Pause, "Pause", "I1", 1, 2, 3, 5000},
-        TransportCase{"PauseRefused", &CPlRuvoAVObject::Pause, "Pause", "E", 0, 6, 3, 5000},
-        TransportCase{"ResumeAccepted", &CPlRuvoAVObject::Resume, "Resume", "I1", 1, 1, 3, 5000},
-        TransportCase{"ResumeRefused", &CPlRuvoAVObject::Resume, "Resume", "Ayes", 0, 6, 3, 5000}),
+        TransportRow{"StopAccepted", &CPlRuvoAVObject::Stop, "Stop", "I1", 1, 0, 0, 0,
+                     TransportLines({"> Stop |||"},
+                                    "5 Stop: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_STOP",
+                                    "0")},
+        TransportRow{"StopRefused", &CPlRuvoAVObject::Stop, "Stop", "I0", 0, 6, 3, 5000,
+                     TransportLines({"> Stop |||"}, std::string("5 Stop: ") + kErrorLine, "6")},
+        TransportRow{"PauseAccepted", &CPlRuvoAVObject::Pause, "Pause", "I1", 1, 2, 3, 5000,
+                     TransportLines({"5 Pause: Pausing...", "> Pause |||"},
+                                    "5 Pause: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE",
+                                    "2")},
+        TransportRow{"PauseRefused", &CPlRuvoAVObject::Pause, "Pause", "E", 0, 6, 3, 5000,
+                     TransportLines({"5 Pause: Pausing...", "> Pause |||"},
+                                    std::string("2 Pause: ") + kErrorLine, "6")},
+        TransportRow{"ResumeAccepted", &CPlRuvoAVObject::Resume, "Resume", "I1", 1, 1, 3, 5000,
+                     TransportLines({"5 Resume: Resume()!", "> Resume |||"},
+                                    "5 Resume: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PLAY",
+                                    "1")},
+        TransportRow{"ResumeRefused", &CPlRuvoAVObject::Resume, "Resume", "Ayes", 0, 6, 3, 5000,
+                     TransportLines({"5 Resume: Resume()!", "> Resume |||"},
+                                    std::string("2 Resume: ") + kErrorLine, "6")}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(AVObjectTest, RefusalsLogAtTheirLevels) {
-  Answer("Stop", "E");
-  Answer("Pause", "E");
-  av->Stop(nullptr);
-  EXPECT_TRUE(testbrowser::HasLogLine(
-      nplog::kTrace, "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_ERROR"));
-  EXPECT_FALSE(testbrowser::HasLogLine(
-      nplog::kFailure, "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_ERROR"));
-  av->Pause(nullptr);
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kTrace, "Pausing..."));
-  EXPECT_TRUE(testbrowser::HasLogLine(
-      nplog::kFailure, "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_ERROR"));
-}
-
-struct SeekCase {
+struct SeekRow {
   int position;  // milliseconds
   int target;    // seconds
-  const char* command;  // null: nothing sent
-  const char* seconds;
+  const char* answer;
   int result;
+  Lines transcript;
 };
 
-class SeekTest : public AVObjectTest, public ::testing::WithParamInterface<SeekCase> {};
+class SeekTest : public AVObjectTest, public ::testing::WithParamInterface<SeekRow> {};
 
 TEST_P(SeekTest, JumpsRelativeToTheReportedSecond) {
-  const SeekCase& c = GetParam();
-  av->stAVObjMember.mplayPosition = c.position;
-  EXPECT_EQ(av->Seek(nullptr, c.target), c.result);
-  if (c.command == nullptr) {
-    EXPECT_TRUE(Sent().empty());
-  } else {
-    EXPECT_EQ(Sent(), Commands({{c.command, {c.seconds, "", "", ""}}}));
-  }
-  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_STOP);
-  EXPECT_EQ(av->stAVObjMember.mplayPosition, c.position);
+  const SeekRow& row = GetParam();
+  Register(Form::kFunction);
+  av->stAVObjMember.mplayPosition = row.position;
+  av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE;
+  Answer("JumpForward", row.answer);
+  Answer("JumpBackward", row.answer);
+  int result = -1;
+  EXPECT_EQ(Run([&] { result = av->Seek(nullptr, row.target); }), row.transcript);
+  EXPECT_EQ(result, row.result);
+  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_PAUSE);
+  EXPECT_EQ(av->stAVObjMember.mplayPosition, row.position);
+}
+
+Lines SeekLines(int current, int target, const Lines& rest) {
+  const std::string c = std::to_string(current), t = std::to_string(target);
+  return Lines{"4 Seek: current pos:[" + c + "], seek to:[" + t + "]\n",
+               "4 Seek: CPlRuvoAVObject::Seek,current pos:[" + c + "]\n"} +
+         rest;
+}
+
+Lines Jump(const char* direction, const char* command, const std::string& seconds) {
+  return {std::string("4 Seek: CPlRuvoAVObject::Seek, jump ") + direction + " secs:[" + seconds +
+              "]\n",
+          std::string("> ") + command + " " + seconds + "|||"};
+}
+
+Lines NoJump(int current, int target) {
+  return {"4 Seek: Don't need to do seek, current position = " + std::to_string(current) +
+          " -> " + std::to_string(target)};
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Targets, SeekTest,
-    ::testing::Values(SeekCase{65000, 70, "JumpForward", "5", 1},
-                      SeekCase{65000, 60, "JumpBackward", "5", 1},
-                      SeekCase{65000, 63, nullptr, nullptr, 1},
-                      SeekCase{65000, 65, nullptr, nullptr, 1},
-                      SeekCase{65000, 67, nullptr, nullptr, 1},
-                      SeekCase{65000, 68, "JumpForward", "3", 1},
-                      SeekCase{65999, 68, "JumpForward", "3", 1},
-                      SeekCase{65000, 62, "JumpBackward", "3", 1},
-                      SeekCase{999, 100, nullptr, nullptr, 0},
-                      SeekCase{0, 100, nullptr, nullptr, 0},
-                      SeekCase{10000, -5, "JumpBackward", "15", 1},
-                      SeekCase{10000, -2147483647 - 1, "JumpBackward", "2147483647", 1},
-                      SeekCase{1000, 2147483647, "JumpForward", "2147483646", 1},
-                      // A negative position reads as a large unsigned one.
-                      SeekCase{-1, 4294967, nullptr, nullptr, 1}));
-
-TEST_F(AVObjectTest, RefusedJumpChangesNothing) {
-  av->stAVObjMember.mplayPosition = 65000;
-  Answer("JumpForward", "I0");
-  EXPECT_EQ(av->Seek(nullptr, 80), 0);
-  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_STOP);
-  browser.RunPendingAsyncCalls();
-  EXPECT_EQ(browser.PendingAsyncCalls(), 0u);
-}
+    ::testing::Values(
+        SeekRow{65000, 70, "I1", 1, SeekLines(65, 70, Jump("forward", "JumpForward", "5"))},
+        SeekRow{65000, 60, "I1", 1, SeekLines(65, 60, Jump("backward", "JumpBackward", "5"))},
+        SeekRow{65000, 80, "I0", 0, SeekLines(65, 80, Jump("forward", "JumpForward", "15"))},
+        SeekRow{65000, 50, "E", 0, SeekLines(65, 50, Jump("backward", "JumpBackward", "15"))},
+        SeekRow{65000, 63, "I1", 1, SeekLines(65, 63, NoJump(65, 63))},
+        SeekRow{65000, 67, "I1", 1, SeekLines(65, 67, NoJump(65, 67))},
+        SeekRow{65999, 68, "I1", 1, SeekLines(65, 68, Jump("forward", "JumpForward", "3"))},
+        SeekRow{65000, 62, "I1", 1, SeekLines(65, 62, Jump("backward", "JumpBackward", "3"))},
+        SeekRow{999, 100, "I1", 0, {"4 Seek: current pos:[0], seek to:[100]\n"}},
+        SeekRow{10000, -5, "I1", 1, SeekLines(10, -5, Jump("backward", "JumpBackward", "15"))},
+        SeekRow{10000, -2147483647 - 1, "I1", 1,
+                SeekLines(10, -2147483647 - 1,
+                          Jump("backward", "JumpBackward", "2147483647"))},
+        SeekRow{1000, 2147483647, "I1", 1,
+                SeekLines(1, 2147483647, Jump("forward", "JumpForward", "2147483646"))},
+        // A negative position reads as a large unsigned one.
+        SeekRow{-1, 4294967, "I1", 1, SeekLines(4294967, 4294967, NoJump(4294967, 4294967))}));
 
 TEST_F(AVObjectTest, QueriesPassOnPositiveAnswers) {
   const struct {
     const char* answer;
     bool ok;
     unsigned long value;  // the output, which starts at 9
-  } cases[] = {{"I120000", true, 120000}, {"I0", false, 9}, {"I-5", false, 9},
-               {"E", false, 9}, {"A120", false, 9}};
+    const char* logged;
+  } cases[] = {{"I120000", true, 120000, "120000"}, {"I0", false, 9, "0"},
+               {"I-5", false, 9, "-5"}, {"E", false, 9, "0"}, {"A120", false, 9, "0"}};
   for (const auto& c : cases) {
     Answer("GetDuration", c.answer);
     Answer("GetPlayPosition", c.answer);
     unsigned long duration = 9, position = 9;
-    EXPECT_EQ(av->GetPlayTime(nullptr, &duration), c.ok) << c.answer;
-    EXPECT_EQ(av->GetPlayPosition(nullptr, &position), c.ok) << c.answer;
+    bool durationOk = false, positionOk = false;
+    const std::string logged = std::string(":[") + c.logged + "]";
+    EXPECT_EQ(Run([&] {
+                durationOk = av->GetPlayTime(nullptr, &duration);
+                positionOk = av->GetPlayPosition(nullptr, &position);
+              }),
+              Lines({"> GetDuration |||", "4 GetPlayTime: GetPlayTime" + logged,
+                     "> GetPlayPosition |||", "4 GetPlayPosition: GetPlayPosition" + logged}))
+        << c.answer;
+    EXPECT_EQ(durationOk, c.ok);
+    EXPECT_EQ(positionOk, c.ok);
     EXPECT_EQ(duration, c.value);
     EXPECT_EQ(position, c.value);
   }
-  Connection()->ClearReceived();
-  EXPECT_FALSE(av->GetPlayTime(nullptr, nullptr));
-  EXPECT_FALSE(av->GetPlayPosition(nullptr, nullptr));
-  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(Run([&] {
+              EXPECT_FALSE(av->GetPlayTime(nullptr, nullptr));
+              EXPECT_FALSE(av->GetPlayPosition(nullptr, nullptr));
+            }),
+            Lines{});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <link.h>
 
+#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -147,6 +148,84 @@ TEST(ModuleEntry, InitializeChecksTheBrowserTableInOrder) {
   }
 }
 
+// The function pointers of a table, which follow its two 16-bit fields.
+template <typename Table>
+constexpr size_t FirstSlotOffset() {
+  return offsetof(Table, size) + 2 * sizeof(uint16_t) +
+         (alignof(void*) - (2 * sizeof(uint16_t)) % alignof(void*)) % alignof(void*);
+}
+template <typename Table>
+constexpr size_t SlotCount() {
+  return (sizeof(Table) - FirstSlotOffset<Table>()) / sizeof(void*);
+}
+template <typename Table>
+void* SlotOf(const Table& table, size_t index) {
+  void* value;
+  memcpy(&value, reinterpret_cast<const char*>(&table) + FirstSlotOffset<Table>() + index * sizeof(void*),
+         sizeof value);
+  return value;
+}
+template <typename Table>
+void FillWithMarkers(Table& table, uintptr_t base) {
+  for (size_t i = 0; i < SlotCount<Table>(); ++i) {
+    void* marker = reinterpret_cast<void*>(base + 16 * i);
+    memcpy(reinterpret_cast<char*>(&table) + FirstSlotOffset<Table>() + i * sizeof(void*), &marker,
+           sizeof marker);
+  }
+}
+template <typename Table, typename Slot>
+size_t IndexOf(Slot Table::*slot) {
+  static const Table table{};
+  return (reinterpret_cast<const char*>(&(table.*slot)) - reinterpret_cast<const char*>(&table) -
+          FirstSlotOffset<Table>()) /
+         sizeof(void*);
+}
+
+// Both tables filled with markers: the module copies exactly the browser
+// functions it uses and writes exactly its eleven entry points.
+TEST(ModuleEntry, CopiesAndFillsExactlyTheirSlots) {
+  static_assert(FirstSlotOffset<NPNetscapeFuncs>() == offsetof(NPNetscapeFuncs, geturl));
+  static_assert(FirstSlotOffset<NPPluginFuncs>() == offsetof(NPPluginFuncs, newp));
+  NPNetscapeFuncs browser{};
+  FillWithMarkers(browser, 0x10000);
+  browser.size = sizeof browser;
+  browser.version = 27;
+  NPPluginFuncs plugin{};
+  FillWithMarkers(plugin, 0x90000);
+  plugin.size = 1234;
+  plugin.version = 99;
+  ASSERT_EQ(Exported<NP_InitializeFunc>("NP_Initialize")(&browser, &plugin), NPERR_NO_ERROR);
+
+  const NPNetscapeFuncs& copy = *Exported<NPNetscapeFuncs*>("NPNFuncs");
+  EXPECT_EQ(std::make_pair(copy.size, copy.version), std::make_pair(browser.size, uint16_t{27}));
+  const size_t lastCopied = IndexOf(&NPNetscapeFuncs::setexception);
+  const size_t asyncCall = IndexOf(&NPNetscapeFuncs::pluginthreadasynccall);
+  EXPECT_EQ(lastCopied, 39u);
+  for (size_t i = 0; i < SlotCount<NPNetscapeFuncs>(); ++i) {
+    const bool copied = i <= lastCopied || i == asyncCall;
+    EXPECT_EQ(SlotOf(copy, i), copied ? SlotOf(browser, i) : nullptr) << "browser slot " << i;
+  }
+
+  EXPECT_EQ(std::make_pair(plugin.size, plugin.version), std::make_pair(uint16_t{80}, uint16_t{24}));
+  const std::set<size_t> entryPoints = {
+      IndexOf(&NPPluginFuncs::newp),          IndexOf(&NPPluginFuncs::destroy),
+      IndexOf(&NPPluginFuncs::setwindow),     IndexOf(&NPPluginFuncs::newstream),
+      IndexOf(&NPPluginFuncs::destroystream), IndexOf(&NPPluginFuncs::asfile),
+      IndexOf(&NPPluginFuncs::writeready),    IndexOf(&NPPluginFuncs::print),
+      IndexOf(&NPPluginFuncs::event),         IndexOf(&NPPluginFuncs::urlnotify),
+      IndexOf(&NPPluginFuncs::getvalue)};
+  NPPluginFuncs markers{};
+  FillWithMarkers(markers, 0x90000);
+  for (size_t i = 0; i < SlotCount<NPPluginFuncs>(); ++i) {
+    if (entryPoints.count(i) != 0) {
+      EXPECT_NE(SlotOf(plugin, i), SlotOf(markers, i)) << "plug-in slot " << i;
+      EXPECT_NE(SlotOf(plugin, i), nullptr) << "plug-in slot " << i;
+    } else {
+      EXPECT_EQ(SlotOf(plugin, i), SlotOf(markers, i)) << "plug-in slot " << i;
+    }
+  }
+}
+
 TEST(ModuleEntry, NoInstanceOnATableTooShortForIt) {
   testbrowser::TestBrowser browser;
   NPNetscapeFuncs table = browser.Table();
@@ -214,6 +293,44 @@ TEST_F(GateTest, NewInstanceIsWindowlessAndKeepsOneScriptableObject) {
   window.window = &window;
   EXPECT_EQ(plugin.setwindow(npp, &window), NPERR_NO_ERROR);
   EXPECT_EQ(Rendered(npp), Lines{"SetAppID 1234567 " + std::string(1023, 'n')});
+  // Streams and events on a live instance do nothing and succeed.
+  EXPECT_EQ(plugin.newstream(npp, nullptr, nullptr, 0, nullptr), NPERR_NO_ERROR);
+  EXPECT_EQ(plugin.destroystream(npp, nullptr, 0), NPERR_NO_ERROR);
+  EXPECT_EQ(plugin.event(npp, &window), 0);
+  // The element's class: version 3, and nothing to enumerate, remove or
+  // construct.
+  const NPClass& elementClass = *first->_class;
+  EXPECT_EQ(elementClass.structVersion, 3u);
+  NPIdentifier* ids = nullptr;
+  uint32_t count = 7;
+  NPVariant result{};
+  EXPECT_FALSE(elementClass.enumerate(first, &ids, &count));
+  EXPECT_FALSE(elementClass.removeProperty(first, browser.Table().getstringidentifier("data")));
+  EXPECT_FALSE(elementClass.construct(first, nullptr, 0, &result));
+  EXPECT_EQ(count, 7u);
+}
+
+TEST_F(GateTest, ABrowserWithoutInvokeDefaultStillGetsItsElements) {
+  NPNetscapeFuncs table = browser.Table();
+  table.invokeDefault = nullptr;
+  ASSERT_EQ(Exported<NP_InitializeFunc>("NP_Initialize")(&table, &plugin), NPERR_NO_ERROR);
+  NPP npp = New();
+  EXPECT_NE(npp->pdata, nullptr);
+  PageScript script = Script(npp);
+  ASSERT_TRUE(script.Set("onPlayStateChange", Object(Function())));
+  EXPECT_EQ(script.Invoke("stop"), "int:1");
+  browser.RunPendingAsyncCalls();  // the call is dropped, and nothing leaks
+}
+
+TEST_F(GateTest, AnElementTheBrowserCannotCreateIsNull) {
+  NPNetscapeFuncs table = browser.Table();
+  table.createobject = [](NPP, NPClass*) -> NPObject* { return nullptr; };
+  ASSERT_EQ(Exported<NP_InitializeFunc>("NP_Initialize")(&table, &plugin), NPERR_NO_ERROR);
+  NPP npp = New();
+  NPObject marker{};
+  NPObject* element = &marker;  // must be overwritten
+  EXPECT_EQ(plugin.getvalue(npp, NPPVpluginScriptableNPObject, &element), NPERR_NO_ERROR);
+  EXPECT_EQ(element, nullptr);
 }
 
 }  // namespace

@@ -140,8 +140,10 @@ TEST_F(ScriptInterfaceTest, MimeTypeChoosesTheStreamingComponent) {
                                          {"application/vnd.apple.mpegurl", "|COMPONENT=HLS"},
                                          {"application/vnd.apple.mpegurl.audio", "|COMPONENT=HLS"},
                                          {"application/x-ruvo-avobject", ""},
+                                         {"application/dash+xml2", ""},
                                          {"application/DASH+xml", ""}}) {
-    NPP npp = New(mimeType, {{"data", "http://tv/v"}});
+    // Names and types match whole: "dataX" is not "data".
+    NPP npp = New(mimeType, {{"dataX", "http://tv/x"}, {"data", "http://tv/v"}});
     EXPECT_EQ(Script(npp).Invoke("play", {Int(1)}), "int:1");
     EXPECT_EQ(Rendered(npp, "InitPlayer"), Lines{"InitPlayer http://tv/v"s + suffix}) << mimeType;
   }
@@ -164,6 +166,7 @@ TEST_F(ScriptInterfaceTest, AttributesAndWidgetPlaceTheVideoAtTheNextPlay) {
       {{}, {{"style", "width:320px"}, {"width", "640"}}, "0 0 480 0"},
       {{}, {{"width", "0"}, {"style", "width:320px"}}, "0 0 480 0"},
       {{}, {{"style", "left:-20px;top: 20px"}}, "-30 30 0 0"},
+      {{}, {{"widths", "640"}, {"heights", "360"}, {"style", "width:320px"}}, "0 0 480 0"},
       // Null values count as absent attributes.
       {{}, {{"style", nullptr}, {"height", "40"}, {"width", nullptr}, {"style", "width:320px"}},
        "0 0 480 60"},

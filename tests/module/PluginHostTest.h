@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "TestBrowser.h"
+#include "TestServices.h"
+#include "Transcript.h"
 #include "npfunctions.h"
 #include "zor/ScriptedService.h"
 #ifdef RUVO_PLUGIN_PATH
@@ -126,8 +128,8 @@ using Lines = std::vector<std::string>;
 class PluginHostTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    zor::RegisterService("Player", player);
-    zor::RegisterService("Video", std::make_shared<zor::ScriptedService>());
+    zor::RegisterService("Player", testbrowser::Recording(player));
+    zor::RegisterService("Video", testbrowser::Recording(video));
     ASSERT_NE(ModuleInitialize(), nullptr);
     ASSERT_EQ(ModuleInitialize()(&browser.Table(), &plugin), NPERR_NO_ERROR);
   }
@@ -206,6 +208,7 @@ class PluginHostTest : public ::testing::Test {
   testbrowser::TestBrowser browser;
   NPPluginFuncs plugin{};
   std::shared_ptr<zor::ScriptedService> player = std::make_shared<zor::ScriptedService>();
+  std::shared_ptr<zor::ScriptedService> video = std::make_shared<zor::ScriptedService>();
 
  private:
   struct Instance {

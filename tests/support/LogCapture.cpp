@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <regex>
 
+#include "Transcript.h"
 #include "host/np_log.h"
 
 namespace testbrowser {
@@ -14,6 +16,7 @@ namespace {
 
 std::mutex gMutex;
 std::vector<LogLine> gLines;
+std::function<void(const LogLine&)> gObserver;
 
 constexpr char kPrefix[] = "[%s:%s:%d]\n          ";
 
@@ -33,6 +36,15 @@ void CaptureLog(int module, int level, const char* format, ...) {
   const char* body = strstr(text, "]\n          ");
   line.text = body != nullptr ? body + strlen("]\n          ") : text;
   if (strncmp(format, kPrefix, strlen(kPrefix)) != 0) line.text = "<missing prefix>";
+  static const std::regex kPointer("0x[0-9a-f]+");
+  RecordLine(std::to_string(level) + " " + line.function + ": " +
+             std::regex_replace(line.text, kPointer, "<ptr>"));
+  std::function<void(const LogLine&)> observer;
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    observer = gObserver;
+  }
+  if (observer) observer(line);
   std::lock_guard<std::mutex> lock(gMutex);
   gLines.push_back(std::move(line));
 }
@@ -55,6 +67,11 @@ bool HasLogLine(int level, const std::string& text) {
     if (line.level == level && line.text == text) return true;
   }
   return false;
+}
+
+void SetLogObserver(std::function<void(const LogLine&)> observer) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gObserver = std::move(observer);
 }
 
 void SetLogHookInstalled(bool installed) {

@@ -3,6 +3,7 @@
 #ifndef TESTS_SUPPORT_LOGCAPTURE_H
 #define TESTS_SUPPORT_LOGCAPTURE_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ std::vector<LogLine> CapturedLog();
 void ClearCapturedLog();
 // True when some message at `level` has exactly this text.
 bool HasLogLine(int level, const std::string& text);
+// Runs `observer` inside the hook for every later message, as code that
+// runs between the module's steps would; null removes it.
+void SetLogObserver(std::function<void(const LogLine&)> observer);
 // Removes the hook (the browser exports none) or puts it back.
 void SetLogHookInstalled(bool installed);
 

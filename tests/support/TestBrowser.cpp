@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "Transcript.h"
 #include "host/np_log.h"
 
 namespace testbrowser {
@@ -107,8 +109,8 @@ std::vector<std::string> TestBrowser::EvaluatedScripts() const {
   return m_scripts;
 }
 
-NPObject* TestBrowser::CreateFunction() {
-  return NewObject(nullptr, &gFunctionClass, true);
+NPObject* TestBrowser::CreateFunction(std::string label) {
+  return NewObject(nullptr, &gFunctionClass, true, std::move(label));
 }
 
 std::vector<FunctionCall> TestBrowser::CallsOf(NPObject* function) const {
@@ -163,7 +165,7 @@ size_t TestBrowser::RunPendingAsyncCalls() {
       std::lock_guard<std::mutex> lock(m_mutex);
       if (m_asyncQueue.empty()) break;
       call = m_asyncQueue.front();
-      m_asyncQueue.erase(m_asyncQueue.begin());
+      m_asyncQueue.pop_front();
     }
     call.function(call.data);
     ++ran;
@@ -194,7 +196,8 @@ NPVariant TestBrowser::MakeString(const std::string& text) {
   return variant;
 }
 
-NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction) {
+NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction,
+                                 std::string label) {
   NPObject* object = npclass->allocate != nullptr
                          ? npclass->allocate(npp, npclass)
                          : static_cast<NPObject*>(calloc(1, sizeof(NPObject)));
@@ -202,7 +205,15 @@ NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction) {
   object->_class = npclass;
   object->referenceCount = 1;
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_objects[object].isFunction = isFunction;
+  try {  // the ledger may fail to grow in out-of-memory tests
+    ObjectRecord& record = m_objects[object];
+    record.isFunction = isFunction;
+    record.label = std::move(label);
+  } catch (...) {
+    m_objects.erase(object);
+    npclass->deallocate != nullptr ? npclass->deallocate(object) : free(object);
+    throw;
+  }
   return object;
 }
 
@@ -213,7 +224,12 @@ void* TestBrowser::MemAlloc(uint32_t size) {
   browser.ExpectMainThread("memalloc");
   void* block = malloc(size == 0 ? 1 : size);
   std::lock_guard<std::mutex> lock(browser.m_mutex);
-  browser.m_allocations[block] = size;
+  try {  // the ledger may fail to grow in out-of-memory tests
+    browser.m_allocations[block] = size;
+  } catch (...) {
+    free(block);
+    throw;
+  }
   return block;
 }
 
@@ -241,11 +257,15 @@ NPError TestBrowser::GetValue(NPP, NPNVariable variable, void* out) {
       *static_cast<NPObject**>(out) = RetainObject(browser.m_window);
       return NPERR_NO_ERROR;
     case 19:
-      *static_cast<int32_t*>(out) = browser.m_appId;
+      if (!browser.m_appId) return NPERR_GENERIC_ERROR;
+      *static_cast<int32_t*>(out) = *browser.m_appId;
       return NPERR_NO_ERROR;
     case 20: {
-      // The TV browser fills a buffer of 1024 bytes.
-      snprintf(static_cast<char*>(out), 1024, "%s", browser.m_appName.c_str());
+      // The TV browser fills a buffer of 1024 bytes, terminated only when
+      // the name is shorter.
+      if (!browser.m_appName) return NPERR_GENERIC_ERROR;
+      const std::string& name = *browser.m_appName;
+      memcpy(out, name.c_str(), std::min<size_t>(name.size() + 1, 1024));
       return NPERR_NO_ERROR;
     }
     default:
@@ -323,7 +343,12 @@ bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args,
       return false;
     }
     FunctionCall call;
-    for (uint32_t i = 0; i < argc; ++i) call.args.push_back(DescribeArgument(args[i]));
+    std::string line = "page " + it->second.label + "(";
+    for (uint32_t i = 0; i < argc; ++i) {
+      call.args.push_back(DescribeArgument(args[i]));
+      line += (i > 0 ? "," : "") + call.args.back();
+    }
+    RecordLine(line + ")");
     it->second.calls.push_back(std::move(call));
     action = it->second.action;
   }
@@ -344,6 +369,7 @@ bool TestBrowser::Evaluate(NPP, NPObject* object, NPString* script, NPVariant* r
     std::lock_guard<std::mutex> lock(browser.m_mutex);
     browser.m_scripts.push_back(text);
   }
+  RecordLine("eval " + text);
   if (browser.m_evaluateHandler) return browser.m_evaluateHandler(text, result);
   return browser.DefaultEvaluate(text, result);
 }

@@ -9,7 +9,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <optional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -33,6 +35,7 @@ class TestBrowser {
   enum class QueuedAfterDestroy { kDrop, kRun };
 
   TestBrowser();  // becomes the current browser; the main thread is this one
+  static TestBrowser& Current();
   ~TestBrowser();
   TestBrowser(const TestBrowser&) = delete;
   TestBrowser& operator=(const TestBrowser&) = delete;
@@ -47,8 +50,11 @@ class TestBrowser {
   // widget size that the geometry scripts read, and variables 19 and 20.
   NPObject* Window() { return m_window; }
   void SetWidgetSize(std::string width, std::string height);
-  void SetAppId(int32_t id) { m_appId = id; }
-  void SetAppName(std::string name) { m_appName = std::move(name); }
+  // Unset, the browser answers the variable with an error and writes
+  // nothing. A name of 1024 bytes or more fills the module's buffer with
+  // its first 1024 bytes and no terminator.
+  void SetAppId(std::optional<int32_t> id) { m_appId = id; }
+  void SetAppName(std::optional<std::string> name) { m_appName = std::move(name); }
   void SetWindowAvailable(bool available) { m_windowAvailable = available; }
   // Replaces the default evaluation (widget size scripts; anything else
   // succeeds with a void result). The handler fills `result`.
@@ -56,8 +62,9 @@ class TestBrowser {
       std::function<bool(const std::string& script, NPVariant* result)> h);
   std::vector<std::string> EvaluatedScripts() const;
 
-  // Script functions. The test owns the returned reference.
-  NPObject* CreateFunction();
+  // Script functions. The test owns the returned reference. A call is
+  // recorded in the transcript as "page LABEL(arg,arg)".
+  NPObject* CreateFunction(std::string label = "f");
   std::vector<FunctionCall> CallsOf(NPObject* function) const;
   // Runs `action` inside every later call of `function`, as page script
   // would run during the callback.
@@ -94,11 +101,11 @@ class TestBrowser {
   };
   struct ObjectRecord {
     bool isFunction = false;
+    std::string label;
     std::vector<FunctionCall> calls;
     std::function<void()> action;
   };
 
-  static TestBrowser& Current();
   // Records an error when a browser function other than the async call
   // runs off the main thread.
   void ExpectMainThread(const char* name);
@@ -122,14 +129,14 @@ class TestBrowser {
   static void PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function,
                                     void* data);
 
-  NPObject* NewObject(NPP npp, NPClass* npclass, bool isFunction);
+  NPObject* NewObject(NPP npp, NPClass* npclass, bool isFunction, std::string label = "");
   bool DefaultEvaluate(const std::string& script, NPVariant* result);
 
   NPNetscapeFuncs m_table{};
   std::thread::id m_mainThread;
   NPObject* m_window = nullptr;
-  int32_t m_appId = 1234;
-  std::string m_appName = "TestApp";
+  std::optional<int32_t> m_appId = 1234;
+  std::optional<std::string> m_appName = "TestApp";
   bool m_windowAvailable = true;
   std::string m_widgetWidth = "1280";
   std::string m_widgetHeight = "720";
@@ -143,7 +150,7 @@ class TestBrowser {
   std::map<NPObject*, ObjectRecord> m_objects;
   std::map<void*, uint32_t> m_allocations;
   std::map<std::string, NPIdentifier> m_stringIds;
-  std::vector<AsyncCall> m_asyncQueue;
+  std::deque<AsyncCall> m_asyncQueue;
 };
 
 }  // namespace testbrowser

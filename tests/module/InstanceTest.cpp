@@ -1,0 +1,176 @@
+// An instance's creation and destruction as the browser drives them: the
+// whole transcript, the application identity sent, the common log prefix,
+// and creation failing at each of its allocations.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <optional>
+#include <string>
+
+#include "FailingAllocations.h"
+#include "LogCapture.h"
+#include "PluginHostTest.h"
+#include "Transcript.h"
+
+namespace plugintest {
+namespace {
+
+using InstanceTest = PluginHostTest;
+using testbrowser::operator+;
+
+TEST_F(InstanceTest, CreationAndDestructionHaveTheirWholeTranscript) {
+  browser.SetWidgetSize("1366", "720");
+  testbrowser::ClearTranscript();
+  testbrowser::ClearCapturedLog();
+  NPP npp = New("application/dash+xml",
+                {{"data", "http://tv/v"}, {"style", "left:100px;width:640px;height:360px"}});
+  Destroy(npp);
+  browser.SetWindowAvailable(false);
+  New(kAVObjectType, {{"width", "8"}, {"height", "x"}});
+  EXPECT_EQ(NP_Shutdown(), NPERR_NO_ERROR);
+  const Lines opened = {"5 NPP_New:  ",
+                        "5 CZorBase:  ",
+                        "4 Open:  Player / 1.000 / Player\n",
+                        "5 GetOSDResolution:  ",
+                        "> GetOSDResolution |||",
+                        "5 GetOSDResolution: [GetOSDResolution]:1",
+                        "> SetAppID 1234|TestApp||"};
+  EXPECT_EQ(testbrowser::TakeTranscript(),
+            (opened + Lines{"5 CPlugin: NPNFuncs.getvalue@NPNVWindowNPObject nperr::(0)\n",
+                           "5 CPlugin: CPlRuvoTVControl::CPlRuvoTVControl to get width/height ratio",
+                           "eval (function() { return curWidget.width.toString(); })()",
+                           "eval (function() { return curWidget.height.toString(); })()",
+                           "4 CPlugin: ratio:[1.405564][1.500000]",
+                           "5 SetMediaURL:  ",
+                           "5 ParseLeftTop: CPlugin::ParseLeftTop:[left:100px;width:640px;height:360px]",
+                           "4 ParseLeftTop: CPlugin::ParseLeftTop,top:[0],left:[100]",
+                           "4 ParseLeftTop: CPlugin::ParseLeftTop,width:[640],height:[360]",
+                           "4 NPP_New: bexoli RuvoAVObject pluginType = [application/dash+xml]"} +
+                opened +
+                Lines{"5 CPlugin: NPNFuncs.getvalue@NPNVWindowNPObject nperr::(1)\n",
+                      "5 CPlugin: CPlRuvoTVControl::CPlRuvoTVControl to get width/height ratio",
+                      "4 CPlugin: ratio:[1.000000][1.000000]",
+                      "5 CPlugin: sWindowObj is NULL",
+                      "5 InitParams: CPlugin::InitParams:width:[8]",
+                      "5 InitParams: CPlugin::InitParams:height:[0]",
+                      "4 NPP_New: bexoli RuvoAVObject pluginType = [application/x-ruvo-avobject]",
+                      "5 NP_Shutdown: NP_Shutdown\n"}));
+  // Every message starts with the common prefix; an entry trace's own text
+  // is one blank.
+  const auto log = testbrowser::CapturedLog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front().format, "[%s:%s:%d]\n           ");
+  EXPECT_EQ(log.front().function, "NPP_New");
+  EXPECT_EQ(log.front().file, "npp_gate");
+}
+
+TEST_F(InstanceTest, ApplicationIdentityIsSentAsTheBrowserAnswers) {
+  const struct {
+    std::optional<int32_t> id;
+    std::optional<std::string> name;
+    std::string sent;
+  } cases[] = {
+      {-5, "app", "-5|app||"},
+      {123456789, "x", "1234567|x||"},  // seven characters at most
+      {7, std::string(2000, 'n'), "7|" + std::string(1023, 'n') + "||"},
+      {7, std::string(1024, 'm'), "7|" + std::string(1023, 'm') + "||"},  // unterminated
+      {std::nullopt, std::nullopt, "0|||"},  // neither answered: nothing read
+  };
+  for (const auto& c : cases) {
+    browser.SetAppId(c.id);
+    browser.SetAppName(c.name);
+    testbrowser::ClearTranscript();
+    New();
+    bool found = false;
+    for (const std::string& line : testbrowser::TakeTranscript()) {
+      if (line.rfind("> SetAppID ", 0) == 0) {
+        EXPECT_EQ(line, "> SetAppID " + c.sent);
+        found = true;
+      }
+    }
+    EXPECT_TRUE(found) << c.sent;
+  }
+}
+
+// Ends the whole program, loudly, when the scope it guards has not ended
+// in time: a hang is the fault looked for, and it must not stall the run.
+class HangGuard {
+ public:
+  explicit HangGuard(std::chrono::seconds limit)
+      : m_thread([this, limit] {
+          std::unique_lock<std::mutex> lock(m_mutex);
+          if (!m_done.wait_for(lock, limit, [this] { return m_finished; })) {
+            fprintf(stderr, "no answer within %d s: the call hangs\n", static_cast<int>(limit.count()));
+            std::abort();
+          }
+        }) {}
+  ~HangGuard() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_finished = true;
+    }
+    m_done.notify_one();
+    m_thread.join();
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_done;
+  bool m_finished = false;
+  std::thread m_thread;  // last: it uses the members above
+};
+
+// Creation fails at each of its allocations in turn, until one attempt
+// needs no more than it makes: every failure answers out of memory, in
+// bounded time, with no connection left open and nothing of the browser's
+// left held.
+TEST_F(InstanceTest, CreationFailsCleanlyAtEachAllocation) {
+  char type[] = "application/x-ruvo-avobject";
+  char dataName[] = "data", dataValue[] = "http://tv/v";
+  char* names[] = {dataName};
+  char* values[] = {dataValue};
+  int failures = 0;
+  for (int n = 1;; ++n) {
+    SCOPED_TRACE("allocation " + std::to_string(n));
+    NPP_t npp{};
+    NPError error;
+    bool reached;
+    {
+      HangGuard guard(std::chrono::seconds(20));
+      testbrowser::FailNthAllocation(n);
+      error = plugin.newp(type, &npp, NP_EMBED, 1, names, values, nullptr);
+      reached = !testbrowser::AllocationFailurePending();
+      testbrowser::FailNthAllocation(0);
+    }
+    if (!reached) {  // the attempt made fewer than n allocations
+      EXPECT_NE(npp.pdata, nullptr);
+      EXPECT_EQ(plugin.destroy(&npp, nullptr), NPERR_NO_ERROR);
+      break;
+    }
+    ++failures;
+    if (error == NPERR_NO_ERROR) {  // an allocation whose failure is survivable
+      EXPECT_EQ(plugin.destroy(&npp, nullptr), NPERR_NO_ERROR);
+      continue;
+    }
+    EXPECT_EQ(error, NPERR_OUT_OF_MEMORY_ERROR);
+    EXPECT_EQ(npp.pdata, nullptr);
+    EXPECT_EQ(browser.LiveObjects(), 0u);
+    EXPECT_EQ(browser.LiveAllocations(), 0u);
+    EXPECT_EQ(browser.RefCount(browser.Window()), 1u);
+    for (size_t i = 0; i < player->ConnectionCount(); ++i) {
+      EXPECT_FALSE(player->Connection(i)->IsOpen()) << "player connection " << i;
+    }
+    for (size_t i = 0; i < video->ConnectionCount(); ++i) {
+      EXPECT_FALSE(video->Connection(i)->IsOpen()) << "video connection " << i;
+    }
+  }
+  EXPECT_GT(failures, 20);
+}
+
+}  // namespace
+}  // namespace plugintest

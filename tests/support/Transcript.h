@@ -1,0 +1,34 @@
+// One ordered record of what the module did, for tests that compare a whole
+// operation at once: every log message, every command sent to a service and
+// every call of page script, one line each.
+//   "5 Play: start playing"         a log message: level, function, text
+//   "> InitPlayer http://a|||"      a command: its name and parameters
+//   "page onChange(3,)"             a page function called with its arguments
+//   "eval f(\"3\",\"\");"           a script the page evaluated
+// Pointers in log texts read "<ptr>", so transcripts compare across runs.
+#ifndef TESTS_SUPPORT_TRANSCRIPT_H
+#define TESTS_SUPPORT_TRANSCRIPT_H
+
+#include <string>
+#include <vector>
+
+namespace testbrowser {
+
+using Lines = std::vector<std::string>;
+
+// Transcripts read as one list: Lines{...} + Lines{...}. (Bring it in with
+// `using testbrowser::operator+`.)
+inline Lines operator+(Lines a, const Lines& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// Appends one line. Thread-safe.
+void RecordLine(std::string line);
+// The lines since the last call (or the last clear), which are then cleared.
+Lines TakeTranscript();
+void ClearTranscript();
+
+}  // namespace testbrowser
+
+#endif  // TESTS_SUPPORT_TRANSCRIPT_H
