@@ -27,6 +27,10 @@ using testbrowser::operator+;
 // "f", name "cb", both, or nothing.
 enum class Form { kNone, kFunction, kName, kBoth };
 
+inline const char* FormName(Form form) {
+  static const char* const kNames[] = {"Nothing", "Function", "Name", "Both"};
+  return kNames[static_cast<int>(form)];
+}
 inline bool HasFunction(Form form) { return form == Form::kFunction || form == Form::kBoth; }
 inline bool HasName(Form form) { return form == Form::kName || form == Form::kBoth; }
 

@@ -63,7 +63,12 @@ INSTANTIATE_TEST_SUITE_P(
                           EventRow{0, -1, ""}, EventRow{5, -1, ""}, EventRow{9, -1, ""},
                           EventRow{10, -1, ""}, EventRow{15, -1, ""}, EventRow{-1, -1, ""},
                           EventRow{2147483647, -1, ""}),
-        ::testing::Values(Form::kNone, Form::kFunction, Form::kName, Form::kBoth)));
+        ::testing::Values(Form::kNone, Form::kFunction, Form::kName, Form::kBoth)),
+    [](const auto& info) {
+      const int type = std::get<0>(info.param).type;
+      return (type < 0 ? "TypeMinus" + std::to_string(-type) : "Type" + std::to_string(type)) +
+             FormName(std::get<1>(info.param));
+    });
 
 class ProgressTest : public AVObjectTest, public ::testing::WithParamInterface<Form> {};
 
@@ -90,7 +95,8 @@ TEST_P(ProgressTest, RecordsThePositionAndPassesTheTextAsSent) {
 
 INSTANTIATE_TEST_SUITE_P(Forms, ProgressTest,
                          ::testing::Values(Form::kNone, Form::kFunction, Form::kName,
-                                           Form::kBoth));
+                                           Form::kBoth),
+                         [](const auto& info) { return FormName(info.param); });
 
 }  // namespace
 }  // namespace avtest

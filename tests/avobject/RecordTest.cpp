@@ -22,8 +22,11 @@ TEST_F(AVObjectTest, NewObjectStartsStoppedAtNormalSpeed) {
   const stDisplayArea& area = av->stAVObjMember.mdisplayArea;
   EXPECT_EQ(std::vector<int>({area.x, area.y, area.w, area.h}),
             std::vector<int>({0, 0, 1920, 1080}));
-  // Construction opened the player with the trace first.
-  EXPECT_EQ(player->ConnectAttempts(), 1);
+  // Construction opened the player once; a refusal is not retried.
+  player->RefuseConnections(1);
+  CPlRuvoAVObject refused;
+  EXPECT_EQ(player->Attempts(), (std::vector<zor::ConnectAttempt>{{"1.000", "Player", true},
+                                                                  {"1.000", "Player", false}}));
 }
 
 TEST_F(AVObjectTest, InitTakesTheFirstExactDataAttribute) {

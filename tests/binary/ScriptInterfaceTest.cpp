@@ -239,12 +239,17 @@ TEST_F(CallbackLifecycleTest, FullScreenAndBackRestoresTheElementsArea) {
   PageScript script = Script(npp);
   EXPECT_EQ(script.Invoke("setFullScreen", {Int(1)}), "int:1");
   EXPECT_EQ(script.Get("fullScreen"), "int:1");
-  ASSERT_TRUE(script.Set("left", Int(100)));  // sent at once, in full screen too
+  // Each edge is sent at once, in full screen too, and saved for leaving it.
+  ASSERT_TRUE(script.Set("left", Int(100)));
+  ASSERT_TRUE(script.Set("top", Int(200)));
+  ASSERT_TRUE(script.Set("width", Int(300)));
+  ASSERT_TRUE(script.Set("height", Int(400)));
   EXPECT_EQ(script.Invoke("setFullScreen", {Int(0)}), "int:1");
   EXPECT_EQ(script.Get("fullScreen"), "int:0");
   EXPECT_EQ(Rendered(npp, "SetDisplayArea"),
             (Lines{"SetDisplayArea 0 0 1920 1080 1080", "SetDisplayArea 150 30 960 540 1080",
-                   "SetDisplayArea 150 30 960 540 1080"}));
+                   "SetDisplayArea 150 300 960 540 1080", "SetDisplayArea 150 300 450 540 1080",
+                   "SetDisplayArea 150 300 450 600 1080", "SetDisplayArea 150 300 450 600 1080"}));
 }
 
 TEST_F(CallbackLifecycleTest, DestroyReleasesRegistrationsWithDeliveriesPending) {

@@ -27,8 +27,13 @@ TEST_F(InstanceTest, CreationAndDestructionHaveTheirWholeTranscript) {
   browser.SetWidgetSize("1366", "720");
   testbrowser::ClearTranscript();
   testbrowser::ClearCapturedLog();
+  ASSERT_EQ(NP_Initialize(&browser.Table(), &plugin), NPERR_NO_ERROR);
   NPP npp = New("application/dash+xml",
                 {{"data", "http://tv/v"}, {"style", "left:100px;width:640px;height:360px"}});
+  NPWindow window{};
+  window.window = &window;
+  EXPECT_EQ(plugin.setwindow(npp, &window), NPERR_NO_ERROR);
+  EXPECT_EQ(plugin.newstream(npp, nullptr, nullptr, 0, nullptr), NPERR_NO_ERROR);
   Destroy(npp);
   browser.SetWindowAvailable(false);
   New(kAVObjectType, {{"width", "8"}, {"height", "x"}});
@@ -41,7 +46,8 @@ TEST_F(InstanceTest, CreationAndDestructionHaveTheirWholeTranscript) {
                         "5 GetOSDResolution: [GetOSDResolution]:1",
                         "> SetAppID 1234|TestApp||"};
   EXPECT_EQ(testbrowser::TakeTranscript(),
-            (opened + Lines{"5 CPlugin: NPNFuncs.getvalue@NPNVWindowNPObject nperr::(0)\n",
+            (Lines{"5 NP_Initialize: Start NP_Initialize", "5 NP_Initialize: End NP_Initialize\n"} +
+             opened + Lines{"5 CPlugin: NPNFuncs.getvalue@NPNVWindowNPObject nperr::(0)\n",
                            "5 CPlugin: CPlRuvoTVControl::CPlRuvoTVControl to get width/height ratio",
                            "eval (function() { return curWidget.width.toString(); })()",
                            "eval (function() { return curWidget.height.toString(); })()",
@@ -50,7 +56,8 @@ TEST_F(InstanceTest, CreationAndDestructionHaveTheirWholeTranscript) {
                            "5 ParseLeftTop: CPlugin::ParseLeftTop:[left:100px;width:640px;height:360px]",
                            "4 ParseLeftTop: CPlugin::ParseLeftTop,top:[0],left:[100]",
                            "4 ParseLeftTop: CPlugin::ParseLeftTop,width:[640],height:[360]",
-                           "4 NPP_New: bexoli RuvoAVObject pluginType = [application/dash+xml]"} +
+                           "4 NPP_New: bexoli RuvoAVObject pluginType = [application/dash+xml]",
+                           "5 NPP_SetWindow:  ", "5 NPP_NewStream:  "} +
                 opened +
                 Lines{"5 CPlugin: NPNFuncs.getvalue@NPNVWindowNPObject nperr::(1)\n",
                       "5 CPlugin: CPlRuvoTVControl::CPlRuvoTVControl to get width/height ratio",
@@ -63,10 +70,11 @@ TEST_F(InstanceTest, CreationAndDestructionHaveTheirWholeTranscript) {
   // Every message starts with the common prefix; an entry trace's own text
   // is one blank.
   const auto log = testbrowser::CapturedLog();
-  ASSERT_FALSE(log.empty());
-  EXPECT_EQ(log.front().format, "[%s:%s:%d]\n           ");
-  EXPECT_EQ(log.front().function, "NPP_New");
-  EXPECT_EQ(log.front().file, "npp_gate");
+  ASSERT_GT(log.size(), 2u);
+  EXPECT_EQ(log[0].format, "[%s:%s:%d]\n          Start NP_Initialize");
+  EXPECT_EQ(log[2].format, "[%s:%s:%d]\n           ");
+  EXPECT_EQ(log[2].function, "NPP_New");
+  EXPECT_EQ(log[2].file, "npp_gate");
 }
 
 TEST_F(InstanceTest, ApplicationIdentityIsSentAsTheBrowserAnswers) {

@@ -35,6 +35,21 @@ TEST_F(ZorClientTest, ConnectionThatIsNotOpenAnswersError) {
   EXPECT_TRUE(LastConnection()->Received().empty());
 }
 
+// Each attempt keeps what Open passed, refused or accepted; an Open that
+// finds no service reaches none.
+TEST_F(ZorClientTest, ServiceRecordsTheVersionAndNameOfEachAttempt) {
+  const std::string longName = "a name too long to fit inside the string itself";
+  RecordingClient client;
+  player->RefuseConnections(1);
+  EXPECT_EQ(client.Open("Player", "1.000", "refused"), 0);
+  EXPECT_EQ(client.Open("Player", "2.5", longName), 1);
+  EXPECT_EQ(client.Open("Nobody", "3", "unknown service"), 0);
+  const std::vector<zor::ConnectAttempt> expected = {{"1.000", "refused", false},
+                                                     {"2.5", longName, true}};
+  EXPECT_EQ(player->Attempts(), expected);
+  EXPECT_EQ(player->ConnectAttempts(), 2);
+}
+
 // Most specific first: the connection's queue, the service's queue, the
 // service's default, the fallback ("I1" unless set). Queues are first in,
 // first out, and an answer for one command never serves another.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,13 @@
 #include "zor/ScriptedService.h"
 #include "zor/ServiceRegistry.h"
 #include "zor/ZorPluginWrapper.h"
+
+namespace zor {
+inline void PrintTo(const ConnectAttempt& attempt, std::ostream* os) {
+  *os << "{\"" << attempt.version << "\", \"" << attempt.name << "\", "
+      << (attempt.accepted ? "accepted" : "not accepted") << "}";
+}
+}  // namespace zor
 
 namespace zortest {
 

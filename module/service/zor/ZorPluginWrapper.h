@@ -37,7 +37,10 @@ class ZOR_EXPORT CZorPluginWrapper {
   // Connects to the service registered under `service`. Returns non-zero
   // only when such a service exists and accepted the connection. Events may
   // reach OnEvent as soon as this returns. Opening an open connection
-  // closes it first; called from inside OnEvent, Open refuses.
+  // closes it first; called from inside OnEvent, Open refuses. Throws
+  // std::bad_alloc or std::system_error when resources run out (what the
+  // service's Connect throws passes through too); the connection is then
+  // closed, as if Close had been called.
   int Open(std::string service, std::string version, std::string name);
 
   // Sends one command and waits for its answer on the calling thread.

@@ -32,10 +32,16 @@ bool EventDelivery::WaitDelivered(std::chrono::milliseconds timeout) {
 void EventDelivery::Start(Handler handler) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_started || m_stopped) return;
-  m_started = true;
   m_handler = std::move(handler);
-  m_thread = std::thread([self = shared_from_this()] { self->Run(); });
+  try {
+    m_thread = std::thread([self = shared_from_this()] { self->Run(); });
+  } catch (...) {
+    // Not started: Stop must not wait for a thread that never ran.
+    m_handler = nullptr;
+    throw;
+  }
   m_threadId = m_thread.get_id();
+  m_started = true;
 }
 
 void EventDelivery::Stop() {

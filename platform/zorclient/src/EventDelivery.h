@@ -34,7 +34,9 @@ class EventDelivery : public EventSink,
   void Emit(int type, std::string param1, std::string param2) override;
   bool WaitDelivered(std::chrono::milliseconds timeout) override;
 
-  // Starts the delivery thread. Does nothing once stopped.
+  // Starts the delivery thread. Does nothing once started or stopped.
+  // Throws std::system_error or std::bad_alloc when the thread cannot be
+  // created; delivery is then not started, and Stop returns at once.
   void Start(Handler handler);
 
   // Drops what is queued and ends delivery. From any other thread, returns

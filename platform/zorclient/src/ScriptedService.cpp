@@ -53,7 +53,7 @@ class ScriptedService::State {
   std::map<std::string, std::string> defaults;
   std::string fallback = "I1";
   int refusalsLeft = 0;
-  int connectAttempts = 0;
+  std::vector<ConnectAttempt> attempts;
   std::vector<std::shared_ptr<ScriptedConnectionImpl>> connections;
   const std::shared_ptr<ServiceWorker> worker =
       std::make_shared<ServiceWorker>();
@@ -88,7 +88,12 @@ void ScriptedService::RefuseConnections(int count) {
 
 int ScriptedService::ConnectAttempts() const {
   std::lock_guard<std::mutex> lock(m_state->mutex);
-  return m_state->connectAttempts;
+  return static_cast<int>(m_state->attempts.size());
+}
+
+std::vector<ConnectAttempt> ScriptedService::Attempts() const {
+  std::lock_guard<std::mutex> lock(m_state->mutex);
+  return m_state->attempts;
 }
 
 size_t ScriptedService::ConnectionCount() const {
@@ -103,23 +108,27 @@ std::shared_ptr<ScriptedConnection> ScriptedService::Connection(
   return m_state->connections[index];
 }
 
+// An attempt that throws (out of memory) stays recorded as not accepted,
+// and a connection is listed only together with the session returned for it.
 std::unique_ptr<ServiceSession> ScriptedService::Connect(
-    const std::string& /*version*/, const std::string& /*name*/,
+    const std::string& version, const std::string& name,
     std::shared_ptr<EventSink> events) {
   std::lock_guard<std::mutex> lock(m_state->mutex);
-  ++m_state->connectAttempts;
+  m_state->attempts.push_back(ConnectAttempt{version, name, false});
   if (m_state->refusalsLeft > 0) {
     --m_state->refusalsLeft;
     return nullptr;
   }
   auto connection = std::make_shared<ScriptedConnectionImpl>(
       std::move(events), m_state->worker);
-  m_state->connections.push_back(connection);
   ServiceAnswer serviceAnswer = [state = m_state](const std::string& command) {
     return state->AnswerFor(command);
   };
-  return std::make_unique<ScriptedSession>(std::move(connection),
-                                           std::move(serviceAnswer));
+  auto session =
+      std::make_unique<ScriptedSession>(connection, std::move(serviceAnswer));
+  m_state->connections.push_back(std::move(connection));
+  m_state->attempts.back().accepted = true;
+  return session;
 }
 
 }  // namespace zor

@@ -16,6 +16,9 @@ class CZorPluginWrapper::Connection {
  public:
   explicit Connection(CZorPluginWrapper& owner) : m_owner(owner) {}
 
+  // What the service's Connect, an allocation or the delivery thread's
+  // creation throws reaches the caller unchanged, and leaves the connection
+  // closed: nothing installed, the service's session gone, no thread.
   int Open(const std::string& service, const std::string& version,
            const std::string& name) {
     if (OnOwnDeliveryThread()) return 0;  // the old thread still runs OnEvent
@@ -23,17 +26,28 @@ class CZorPluginWrapper::Connection {
     std::shared_ptr<Service> target = FindService(service);
     if (!target) return 0;
     auto delivery = std::make_shared<EventDelivery>();
-    std::unique_ptr<ServiceSession> session =
-        target->Connect(version, name, delivery);
+    std::shared_ptr<ServiceSession> session;
+    try {
+      // The shared owner is made here, so that installing cannot fail.
+      session = target->Connect(version, name, delivery);
+    } catch (...) {
+      delivery->Stop();  // what the service emitted into it is dropped
+      throw;
+    }
     if (!session) {
       delivery->Stop();
       return 0;
     }
     Install(std::move(session), delivery);
     CZorPluginWrapper* owner = &m_owner;
-    delivery->Start([owner](int type, std::string param1, std::string param2) {
-      owner->OnEvent(type, std::move(param1), std::move(param2));
-    });
+    try {
+      delivery->Start([owner](int type, std::string param1, std::string param2) {
+        owner->OnEvent(type, std::move(param1), std::move(param2));
+      });
+    } catch (...) {
+      Uninstall(delivery);
+      throw;
+    }
     return 1;
   }
 
@@ -70,7 +84,7 @@ class CZorPluginWrapper::Connection {
 
   // Makes a new connection current. Another Open racing on the same object
   // may have installed one meanwhile; it is closed like any old one.
-  void Install(std::unique_ptr<ServiceSession> session,
+  void Install(std::shared_ptr<ServiceSession> session,
                std::shared_ptr<EventDelivery> delivery) {
     std::shared_ptr<ServiceSession> oldSession;
     std::shared_ptr<EventDelivery> oldDelivery;
@@ -80,6 +94,20 @@ class CZorPluginWrapper::Connection {
       oldDelivery = std::exchange(m_delivery, std::move(delivery));
     }
     if (oldDelivery) oldDelivery->Stop();
+  }
+
+  // Closes the connection Install made current with `delivery`, whose
+  // thread did not start. A Close or another Open that came between has
+  // already ended it.
+  void Uninstall(const std::shared_ptr<EventDelivery>& delivery) {
+    std::shared_ptr<ServiceSession> session;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_delivery != delivery) return;
+      session = std::move(m_session);
+    }
+    delivery->Stop();  // not started: returns at once
+    session.reset();
   }
 
   CZorPluginWrapper& m_owner;

@@ -21,6 +21,18 @@ struct ZOR_EXPORT ReceivedCommand {
   }
 };
 
+// One call of ScriptedService::Connect: the version and the name the
+// client's Open passed, and whether the service returned a session.
+struct ZOR_EXPORT ConnectAttempt {
+  std::string version;
+  std::string name;
+  bool accepted;
+  bool operator==(const ConnectAttempt& other) const {
+    return version == other.version && name == other.name &&
+           accepted == other.accepted;
+  }
+};
+
 // One connection of a ScriptedService. Stays valid after it closes.
 class ZOR_EXPORT ScriptedConnection {
  public:
@@ -52,7 +64,10 @@ class ZOR_EXPORT ScriptedService : public Service {
   void SetFallback(std::string result);
   // Refuses the next `count` connection attempts.
   void RefuseConnections(int count);
+  // Connection attempts so far, refused ones included: their number, and
+  // each one in order.
   int ConnectAttempts() const;
+  std::vector<ConnectAttempt> Attempts() const;
 
   // Connections in the order they were accepted, closed ones included.
   size_t ConnectionCount() const;
