@@ -7,6 +7,7 @@
 #include "Identifiers.h"
 #include "LeakLedger.h"
 #include "MainLoop.h"
+#include "ModuleCalls.h"
 #include "ScriptBridge.h"
 
 namespace tvhost {
@@ -210,7 +211,9 @@ struct NpnFunctions {
     if (function == nullptr) return;
     Browser* browser = &B();
     browser->m_loop.Post([browser, npp, function, data] {
-      if (npp == nullptr || browser->IsLiveInstance(npp)) function(data);
+      if (npp != nullptr && !browser->IsLiveInstance(npp)) return;
+      ModuleCall call("async call", nullptr, npp);
+      function(data);
     });
   }
 

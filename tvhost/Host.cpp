@@ -13,6 +13,7 @@
 #include "LeakLedger.h"
 #include "LogHook.h"
 #include "MainLoop.h"
+#include "ModuleCalls.h"
 #include "PageGlobals.h"
 #include "PageLoader.h"
 #include "PluginInstances.h"
@@ -32,6 +33,9 @@ namespace {
 constexpr char kModuleFile[] = "libRuvoAVObjectPlugin.so";
 constexpr size_t kShutdownTaskLimit = 100000;
 constexpr std::chrono::seconds kWatchdogGrace{10};
+// Longer timeouts are as good as none, and would overflow the clock's
+// nanoseconds in the deadlines.
+constexpr double kLongestTimeoutSeconds = 30 * 24 * 3600;
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -42,6 +46,14 @@ std::string Lower(std::string text) {
 int LoadFailure(const std::string& what) {
   fprintf(stderr, "tvhost: %s\n", what.c_str());
   return kExitLoadError;
+}
+
+// What the watchdog says: the main thread never came back to the loop, and
+// where it is in the module, if it is.
+std::string NeverReturned() {
+  std::string call = CurrentModuleCall();
+  return "tvhost: timed out; the page's script does not return (" +
+         (call.empty() ? std::string("not in a module call") : "in the module: " + call) + ")";
 }
 
 }  // namespace
@@ -74,6 +86,10 @@ struct Host::Session {
   PluginInstances instances;
 };
 
+double Host::TimeoutSeconds() const {
+  return std::min(m_options.timeoutSeconds, kLongestTimeoutSeconds);
+}
+
 std::string Host::PluginPath() const {
   if (!m_options.pluginPath.empty()) return m_options.pluginPath;
   char path[4096];
@@ -95,7 +111,7 @@ void Host::Finish(MainLoop& loop, int code) {
 void Host::RunPage(MainLoop& loop, Session& session, const std::string& html) {
   auto deadline = MainLoop::Clock::now() +
                   std::chrono::duration_cast<MainLoop::Clock::duration>(
-                      std::chrono::duration<double>(m_options.timeoutSeconds));
+                      std::chrono::duration<double>(TimeoutSeconds()));
   PageLoader loader(
       session.document, session.engine,
       [this, &session](const Element& object) {
@@ -121,9 +137,8 @@ void Host::RunPage(MainLoop& loop, Session& session, const std::string& html) {
 int Host::Run() {
   SetModuleLogLevel(m_options.logLevel);
   Watchdog watchdog(std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::duration<double>(m_options.timeoutSeconds) +
-                        kWatchdogGrace),
-                    "tvhost: timed out; the page's script does not return", kExitTimeout);
+                        std::chrono::duration<double>(TimeoutSeconds()) + kWatchdogGrace),
+                    NeverReturned, kExitTimeout);
   std::string html;
   std::string error;
   if (!ReadFile(m_options.pagePath, &html, &error)) {

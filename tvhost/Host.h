@@ -27,6 +27,7 @@ class Host {
  private:
   struct Session;
   std::string PluginPath() const;
+  double TimeoutSeconds() const;
   void RunPage(MainLoop& loop, Session& session, const std::string& html);
   void Finish(MainLoop& loop, int code);
 

@@ -1,8 +1,17 @@
 #include "MainLoop.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tvhost {
+
+namespace {
+
+// Timers keep to a 32-bit count of milliseconds, as in browsers; longer
+// delays would overflow the clock's nanoseconds and fall due at once.
+constexpr std::chrono::milliseconds kLongestDelay{0x7FFFFFFF};
+
+}  // namespace
 
 void MainLoop::Post(Task task) {
   {
@@ -26,7 +35,7 @@ bool MainLoop::StopRequested() const {
 }
 
 int MainLoop::AddTimer(std::chrono::milliseconds delay, bool repeat, Task task) {
-  if (delay.count() < 0) delay = std::chrono::milliseconds(0);
+  delay = std::clamp(delay, std::chrono::milliseconds(0), kLongestDelay);
   // A repeating timer of 0 ms would starve everything else.
   if (repeat && delay.count() < 1) delay = std::chrono::milliseconds(1);
   int id = m_nextTimerId++;
@@ -79,13 +88,16 @@ MainLoop::Clock::time_point MainLoop::NextWake(Clock::time_point deadline) const
 }
 
 MainLoop::RunResult MainLoop::Run(Clock::time_point deadline) {
+  // The deadline is checked after every task and timer: a page that always
+  // has one ready (callbacks that queue more, an interval shorter than its
+  // handler) still ends at its timeout.
   while (true) {
     // Queued tasks first, each followed by a stop check.
-    while (!StopRequested() && RunOneQueued()) {
+    while (!StopRequested() && Clock::now() < deadline && RunOneQueued()) {
     }
     if (StopRequested()) return RunResult::kStopped;
-    if (RunOneDueTimer()) continue;
     if (Clock::now() >= deadline) return RunResult::kTimedOut;
+    if (RunOneDueTimer()) continue;
     auto wake = NextWake(deadline);
     std::unique_lock<std::mutex> lock(m_mutex);
     m_wake.wait_until(lock, wake, [this] { return m_stop || !m_tasks.empty(); });

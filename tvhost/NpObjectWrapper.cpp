@@ -12,6 +12,7 @@
 #include "Identifiers.h"
 #include "JsUtil.h"
 #include "MainLoop.h"
+#include "ModuleCalls.h"
 #include "ScriptBridge.h"
 
 namespace tvhost {
@@ -52,11 +53,13 @@ NpName Lookup(const WrappedNpObject* data, NPIdentifier name) {
   NPObject* object = data != nullptr ? data->object : nullptr;
   if (object == nullptr || object->_class == nullptr) return NpName::kNone;
   NPClass* npclass = object->_class;
-  if (npclass->hasProperty != nullptr && npclass->hasProperty(object, name)) {
-    return NpName::kProperty;
+  if (npclass->hasProperty != nullptr) {
+    ModuleCall call("hasProperty", name, data->element);
+    if (npclass->hasProperty(object, name)) return NpName::kProperty;
   }
-  if (npclass->hasMethod != nullptr && npclass->hasMethod(object, name)) {
-    return NpName::kMethod;
+  if (npclass->hasMethod != nullptr) {
+    ModuleCall call("hasMethod", name, data->element);
+    if (npclass->hasMethod(object, name)) return NpName::kMethod;
   }
   return NpName::kNone;
 }
@@ -128,9 +131,12 @@ JSValueRef CallMethod(JSContextRef ctx, JSObjectRef function, JSObjectRef thisOb
   NPObject* object = Browser::RetainObject(data->object);
   std::vector<NPVariant> args = ToVariants(bridge, argc, argv);
   NPVariant result{};
-  bool ok = object->_class->invoke != nullptr &&
-            object->_class->invoke(object, name, args.data(),
-                                   static_cast<uint32_t>(args.size()), &result);
+  bool ok = false;
+  if (object->_class->invoke != nullptr) {
+    ModuleCall call("invoke", name, data->element);
+    ok = object->_class->invoke(object, name, args.data(),
+                                static_cast<uint32_t>(args.size()), &result);
+  }
   ReleaseVariants(bridge, args);
   JSValueRef value =
       FinishCall(bridge, ok, &result, "Error calling method on NPObject.", exception);
@@ -164,8 +170,11 @@ JSValueRef GetPropertyCallback(JSContextRef ctx, JSObjectRef object, JSStringRef
     case NpName::kProperty: {
       NPObject* npobject = Browser::RetainObject(data->object);
       NPVariant result{};
-      bool ok = npobject->_class->getProperty != nullptr &&
-                npobject->_class->getProperty(npobject, id, &result);
+      bool ok = false;
+      if (npobject->_class->getProperty != nullptr) {
+        ModuleCall call("get", id, data->element);
+        ok = npobject->_class->getProperty(npobject, id, &result);
+      }
       // A property the object has but cannot read reads as undefined.
       JSValueRef value = FinishCall(data->bridge, ok, &result, nullptr, exception);
       data->bridge->Host().ReleaseObject(npobject);
@@ -192,6 +201,7 @@ bool SetPropertyCallback(JSContextRef, JSObjectRef object, JSStringRef name,
   NPVariant variant;
   data->bridge->ToVariant(value, &variant);
   if (npobject->_class->setProperty != nullptr) {
+    ModuleCall call("set", id, data->element);
     npobject->_class->setProperty(npobject, id, &variant);
   }
   data->bridge->ReleaseVariant(&variant);
@@ -211,9 +221,12 @@ JSValueRef CallAsFunctionCallback(JSContextRef ctx, JSObjectRef function, JSObje
   NPObject* object = Browser::RetainObject(data->object);
   std::vector<NPVariant> args = ToVariants(data->bridge, argc, argv);
   NPVariant result{};
-  bool ok = object->_class->invokeDefault != nullptr &&
-            object->_class->invokeDefault(object, args.data(),
-                                          static_cast<uint32_t>(args.size()), &result);
+  bool ok = false;
+  if (object->_class->invokeDefault != nullptr) {
+    ModuleCall call("invokeDefault", nullptr, data->element);
+    ok = object->_class->invokeDefault(object, args.data(),
+                                       static_cast<uint32_t>(args.size()), &result);
+  }
   ReleaseVariants(data->bridge, args);
   JSValueRef value = FinishCall(data->bridge, ok, &result,
                                 "Error calling method on NPObject.", exception);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -28,6 +29,17 @@ std::string JoinArguments(JSContextRef ctx, const std::vector<JSValueRef>& args)
     line += ToStdString(ctx, args[i]);
   }
   return line + '\n';
+}
+
+// A timer delay as browsers read it: a 32-bit integer, the number taken
+// modulo 2^32 (so a huge delay wraps and may come out negative), and below
+// zero none.
+std::chrono::milliseconds TimerDelay(double number) {
+  if (!std::isfinite(number)) return std::chrono::milliseconds(0);
+  double wrapped = std::fmod(std::trunc(number), 4294967296.0);
+  if (wrapped < 0) wrapped += 4294967296.0;
+  auto delay = static_cast<int32_t>(static_cast<uint32_t>(wrapped));
+  return std::chrono::milliseconds(delay < 0 ? 0 : delay);
 }
 
 }  // namespace
@@ -97,14 +109,12 @@ void PageGlobals::InstallTimers() {
 int PageGlobals::StartTimer(const std::vector<JSValueRef>& args, bool repeat) {
   JSContextRef ctx = m_engine.Context();
   if (args.empty()) return 0;
-  double delay = args.size() > 1 ? JSValueToNumber(ctx, args[1], nullptr) : 0;
-  if (!std::isfinite(delay) || delay < 0) delay = 0;
+  auto delay = TimerDelay(args.size() > 1 ? JSValueToNumber(ctx, args[1], nullptr) : 0);
   PageTimer timer{args[0], {}, repeat};
   if (args.size() > 2) timer.args.assign(args.begin() + 2, args.end());
   Protect(timer);
   auto id = std::make_shared<int>(0);
-  *id = m_loop.AddTimer(std::chrono::milliseconds(static_cast<long long>(delay)), repeat,
-                        [this, id] { FireTimer(*id); });
+  *id = m_loop.AddTimer(delay, repeat, [this, id] { FireTimer(*id); });
   m_timers[*id] = timer;
   return *id;
 }

@@ -6,6 +6,7 @@
 
 #include "Browser.h"
 #include "Document.h"
+#include "ModuleCalls.h"
 #include "PluginModule.h"
 #include "ScriptBridge.h"
 
@@ -17,6 +18,14 @@ uint32_t SizeAttribute(const Element& element, const char* name, uint32_t fallba
   const std::string* value = element.Attribute(name);
   long size = value != nullptr ? strtol(value->c_str(), nullptr, 10) : 0;
   return size > 0 && size < 65536 ? static_cast<uint32_t>(size) : fallback;
+}
+
+// How a stuck call names the instance: by the element's id, else by its
+// place among the page's plug-in elements.
+std::string PlaceName(const Element& element, size_t index) {
+  const std::string* id = element.Attribute("id");
+  if (id != nullptr && !id->empty()) return "element #" + *id;
+  return "plug-in element " + std::to_string(index + 1);
 }
 
 }  // namespace
@@ -47,11 +56,20 @@ JSObjectRef PluginInstances::Create(const Element& element, const std::string& t
   std::string mimeType = type;
   // Live before NPP_New: the module evaluates script while it is created.
   m_browser.InstanceCreated(npp, nullptr);
-  NPError error = m_module.Funcs().newp(&mimeType[0], npp, NP_EMBED,
-                                        static_cast<int16_t>(argn.size()), argn.data(),
-                                        argv.data(), nullptr);
+  std::string place = PlaceName(element, m_created++);
+  NameModulePlace(npp, place);
+  NameModulePlace(&element, place);
+  NPError error;
+  {
+    ModuleCall call("NPP_New", nullptr, npp);
+    error = m_module.Funcs().newp(&mimeType[0], npp, NP_EMBED,
+                                  static_cast<int16_t>(argn.size()), argn.data(),
+                                  argv.data(), nullptr);
+  }
   if (error != NPERR_NO_ERROR) {
     m_browser.InstanceDestroyed(npp);
+    ForgetModulePlace(npp);
+    ForgetModulePlace(&element);
     const std::string* id = element.Attribute("id");
     fprintf(stderr, "tvhost: NPP_New failed for <object id=\"%s\">: error %d\n",
             id != nullptr ? id->c_str() : "", error);
@@ -67,13 +85,20 @@ JSObjectRef PluginInstances::Create(const Element& element, const std::string& t
   instance->window.clipRect = NPRect{0, 0, static_cast<uint16_t>(height),
                                      static_cast<uint16_t>(width)};
   instance->window.type = NPWindowTypeDrawable;
-  if (m_module.Funcs().setwindow != nullptr) m_module.Funcs().setwindow(npp, &instance->window);
+  if (m_module.Funcs().setwindow != nullptr) {
+    ModuleCall call("NPP_SetWindow", nullptr, npp);
+    m_module.Funcs().setwindow(npp, &instance->window);
+  }
 
   NPObject* scriptable = nullptr;
-  if (m_module.Funcs().getvalue(npp, NPPVpluginScriptableNPObject, &scriptable) !=
-      NPERR_NO_ERROR) {
-    scriptable = nullptr;
+  {
+    ModuleCall call("NPP_GetValue", nullptr, npp);
+    if (m_module.Funcs().getvalue(npp, NPPVpluginScriptableNPObject, &scriptable) !=
+        NPERR_NO_ERROR) {
+      scriptable = nullptr;
+    }
   }
+  instance->element = &element;
   JSObjectRef object = m_bridge.Wrap(scriptable, &element);
   if (scriptable != nullptr) m_browser.ReleaseObject(scriptable);  // the wrapper has its own
   m_browser.InstanceCreated(npp, object);
@@ -84,12 +109,17 @@ JSObjectRef PluginInstances::Create(const Element& element, const std::string& t
 void PluginInstances::DestroyAll() {
   for (auto& instance : m_instances) {
     NPSavedData* saved = nullptr;
-    m_module.Funcs().destroy(&instance->npp, &saved);
+    {
+      ModuleCall call("NPP_Destroy", nullptr, &instance->npp);
+      m_module.Funcs().destroy(&instance->npp, &saved);
+    }
     if (saved != nullptr) {
       m_browser.Funcs()->memfree(saved->buf);
       m_browser.Funcs()->memfree(saved);
     }
     m_browser.InstanceDestroyed(&instance->npp);
+    ForgetModulePlace(&instance->npp);
+    ForgetModulePlace(instance->element);
   }
   m_instances.clear();
 }

@@ -37,12 +37,14 @@ class PluginInstances {
   struct Instance {
     NPP_t npp{};
     NPWindow window{};
+    const Element* element = nullptr;
   };
 
   PluginModule& m_module;
   Browser& m_browser;
   ScriptBridge& m_bridge;
   std::vector<std::unique_ptr<Instance>> m_instances;
+  size_t m_created = 0;  // NPP_New calls, failed ones too
 };
 
 }  // namespace tvhost

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <sstream>
 
+#include "ModuleCalls.h"
+
 namespace tvhost {
 
 namespace {
@@ -67,12 +69,17 @@ bool PluginModule::Load(const std::string& path, std::string* error) {
 bool PluginModule::Initialize(NPNetscapeFuncs* browserFuncs, std::string* error) {
   m_funcs = NPPluginFuncs{};
   m_funcs.size = sizeof(NPPluginFuncs);
-  NPError result = m_initialize(browserFuncs, &m_funcs);
+  NPError result;
+  {
+    ModuleCall call("NP_Initialize", nullptr, nullptr);
+    result = m_initialize(browserFuncs, &m_funcs);
+  }
   if (result != NPERR_NO_ERROR) {
     *error = "NP_Initialize failed with error " + std::to_string(result);
     return false;
   }
   if (m_funcs.newp == nullptr || m_funcs.destroy == nullptr || m_funcs.getvalue == nullptr) {
+    ModuleCall call("NP_Shutdown", nullptr, nullptr);
     m_shutdown();
     *error = "NP_Initialize left NPP_New, NPP_Destroy or NPP_GetValue unset";
     return false;
@@ -82,7 +89,10 @@ bool PluginModule::Initialize(NPNetscapeFuncs* browserFuncs, std::string* error)
 }
 
 void PluginModule::Shutdown() {
-  if (m_initialized) m_shutdown();
+  if (m_initialized) {
+    ModuleCall call("NP_Shutdown", nullptr, nullptr);
+    m_shutdown();
+  }
   m_initialized = false;
 }
 

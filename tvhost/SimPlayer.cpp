@@ -20,6 +20,9 @@ constexpr int kEventPlaying = 7;
 constexpr int kEventFinished = 8;
 constexpr int kEventBuffering = 11;
 constexpr int kEventProgress = 14;
+// The longest real wait for a step of the clock. A slower clock would
+// overflow the nanoseconds of the next tick's time and run flat out.
+constexpr std::chrono::hours kLongestStep{24 * 365};
 
 struct Event {
   int type;
@@ -141,8 +144,9 @@ class SimPlayerSession : public zor::ServiceSession {
   }
 
   Clock::duration Virtual(double milliseconds) const {
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double, std::milli>(milliseconds / m_timeScale));
+    std::chrono::duration<double, std::milli> real(milliseconds / m_timeScale);
+    if (!(real < kLongestStep)) return kLongestStep;
+    return std::chrono::duration_cast<Clock::duration>(real);
   }
   Clock::duration ProgressInterval() const {
     return Virtual(static_cast<double>(kProgressStepMs) / static_cast<double>(m_speed));

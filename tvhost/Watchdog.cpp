@@ -3,14 +3,16 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace tvhost {
 
-Watchdog::Watchdog(std::chrono::milliseconds limit, std::string message, int exitCode)
-    : m_thread([this, limit, message, exitCode] {
+Watchdog::Watchdog(std::chrono::milliseconds limit, std::function<std::string()> message,
+                   int exitCode)
+    : m_thread([this, limit, message = std::move(message), exitCode] {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (!m_disarmed.wait_for(lock, limit, [this] { return m_done; })) {
-          fprintf(stderr, "%s\n", message.c_str());
+          fprintf(stderr, "%s\n", message().c_str());
           fflush(stderr);
           _exit(exitCode);
         }

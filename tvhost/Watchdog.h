@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -14,8 +15,10 @@ namespace tvhost {
 
 class Watchdog {
  public:
-  // After `limit`, prints `message` and exits with `exitCode`.
-  Watchdog(std::chrono::milliseconds limit, std::string message, int exitCode);
+  // After `limit`, prints what `message` says then and exits with `exitCode`.
+  // `message` runs on the watchdog's own thread.
+  Watchdog(std::chrono::milliseconds limit, std::function<std::string()> message,
+           int exitCode);
   ~Watchdog();  // disarms
   Watchdog(const Watchdog&) = delete;
   Watchdog& operator=(const Watchdog&) = delete;

@@ -110,20 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "4 Play: Currently playing, don't need play again!!!"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(AVObjectTest, PlayBuildsThePlayerUrlAfreshForEachComponent) {
-  av->SetMediaURL(nullptr, "u");
-  const std::pair<COMPONENT_TYPE, const char*> cases[] = {
-      {eCOMPONENT_HAS, "u|COMPONENT=HAS"}, {eCOMPONENT_HLS, "u|COMPONENT=HLS"},
-      {eCOMPONENT_OTHER, "u"}, {static_cast<COMPONENT_TYPE>(2), "u"},
-      {eCOMPONENT_HAS, "u|COMPONENT=HAS"}};
-  for (const auto& [type, sent] : cases) {
-    av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_STOP;
-    Connection()->ClearReceived();
-    av->Play(nullptr, 1, type);
-    EXPECT_EQ(Sent().at(0), (zor::ReceivedCommand{"InitPlayer", {sent, "", "", ""}}));
-  }
-}
-
 // An event landing between an operation's own state change and its
 // notification does not change the digit the page hears.
 TEST_F(AVObjectTest, AnOperationNotifiesTheStateItSet) {

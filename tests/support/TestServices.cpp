@@ -2,6 +2,7 @@
 #include "TestServices.h"
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <utility>
@@ -44,9 +45,12 @@ class FloodingSession : public ForwardingSession {
   FloodingSession(std::unique_ptr<zor::ServiceSession> inner,
                   std::shared_ptr<zor::EventSink> events, std::vector<int> types, int count)
       : ForwardingSession(std::move(inner)) {
+    // In bursts that the client keeps up with, so that events are still
+    // arriving whenever the client closes.
     m_thread = std::thread([this, events = std::move(events), types = std::move(types), count] {
       for (int i = 0; i < count && !m_closed; ++i) {
         events->Emit(types[i % types.size()], std::to_string(i), "flood");
+        if (i % 64 == 63) events->WaitDelivered(std::chrono::milliseconds(50));
       }
     });
   }

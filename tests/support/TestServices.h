@@ -15,7 +15,7 @@ std::shared_ptr<zor::Service> Recording(std::shared_ptr<zor::Service> inner);
 
 // Sends events of `types`, in turn, on every connection from the moment it
 // is accepted until it is closed or `perConnection` were sent, as fast as
-// the service thread can: for objects built and destroyed under fire.
+// the client takes them: for objects built and destroyed under fire.
 std::shared_ptr<zor::Service> Flooding(std::shared_ptr<zor::Service> inner,
                                        std::vector<int> types, int perConnection);
 

@@ -1,6 +1,7 @@
 // tvhost's browser core below what the page tests see: reference counts and
-// the leak ledger, the async call queue, integer identifiers, and the bridge
-// to script (conversion boundaries, object identity, errors).
+// the leak ledger, the async call queue, integer identifiers, the record of
+// the module call in progress, and the bridge to script (conversion
+// boundaries, object identity, errors).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,6 +16,7 @@
 #include "JsUtil.h"
 #include "LeakLedger.h"
 #include "MainLoop.h"
+#include "ModuleCalls.h"
 #include "ScriptBridge.h"
 #include "ScriptEngine.h"
 
@@ -126,6 +128,22 @@ TEST_F(NpnTest, AsyncCallsForAnInstanceDestroyedBeforeTheyRunAreDropped) {
   browser.InstanceDestroyed(&gone);
   EXPECT_EQ(loop.RunQueued(10), 2u);
   EXPECT_EQ(ran, 1);
+}
+
+TEST(ModuleCallTest, TheInnermostCallInProgressIsCurrent) {
+  int element = 0;
+  NameModulePlace(&element, "element #av");
+  EXPECT_EQ(CurrentModuleCall(), "");
+  {
+    ModuleCall delivery("async call", nullptr, &element);
+    {
+      ModuleCall read("get", StringIdentifier("playState"), &element);
+      EXPECT_EQ(CurrentModuleCall(), "get playState on element #av");
+    }
+    EXPECT_EQ(CurrentModuleCall(), "async call on element #av");
+  }
+  EXPECT_EQ(CurrentModuleCall(), "");
+  ForgetModulePlace(&element);
 }
 
 // With a page's script engine and the bridge to it; nothing may be left over.

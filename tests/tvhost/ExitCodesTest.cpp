@@ -60,6 +60,20 @@ INSTANTIATE_TEST_SUITE_P(
                  "NPObjects not deallocated"},
         ExitCase{"LeakedObjectUnchecked", "", "t.leakObject({}); tvhost.exit(0);", 0, ""},
         ExitCase{"Timeout", "--timeout 0.3", "", 124, "timed out after 0.3 seconds"},
+        // Always something to run: a handler slower than its interval, and
+        // callbacks that queue themselves again.
+        ExitCase{"BusyPageTimesOut", "--timeout 0.3 --check-leaks",
+                 "setInterval(function () { var end = Date.now() + 5; while (Date.now() < end) {} }, 1);"
+                 "t.callLater(function again() { t.callLater(again); });",
+                 124, "timed out after 0.3 seconds"},
+        // 10^13 ms is 2^32 * 2328 + 1316134912 ms: over fifteen days.
+        ExitCase{"HugeTimerDelayWraps", "",
+                 "setInterval(function () { tvhost.exit(9); }, 1e13);"
+                 "setTimeout(function () { tvhost.exit(0); }, 20);",
+                 0, ""},
+        ExitCase{"StuckInModuleCall", "--timeout 0.2",
+                 "t.callLater(function () { t.typeOf(1); t.hang(); });", 124,
+                 "the page's script does not return (in the module: invoke hang on element #t)"},
         ExitCase{"MissingScript", "", "</script><script src=\"nowhere.js\">", 2,
                  "cannot load script"},
         ExitCase{"MissingPage", "", nullptr, 2, "cannot load page"},

@@ -1,6 +1,12 @@
 // A minimal NPAPI plug-in for tvhost's own tests, independent of the AV
 // object: it tells how numbers arrive, calls script back through the async
-// call queue, and leaks a reference on request. One instance per page.
+// call queue, leaks a reference and never returns on request. One instance
+// per page.
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
 #include "npfunctions.h"
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
@@ -9,12 +15,14 @@ namespace {
 
 NPNetscapeFuncs* gBrowser = nullptr;
 NPP gInstance = nullptr;
+std::vector<NPObject*> gWaiting;  // the references of calls not yet run
 
 bool Is(NPIdentifier id, const char* name) { return id == gBrowser->getstringidentifier(name); }
 
 // On the main thread: calls the function, then drops the reference callLater took.
 void CallAndRelease(void* data) {
   auto* function = static_cast<NPObject*>(data);
+  gWaiting.erase(std::find(gWaiting.begin(), gWaiting.end(), function));
   NPVariant result;
   gBrowser->invokeDefault(gInstance, function, nullptr, 0, &result);
   gBrowser->releasevariantvalue(&result);
@@ -22,12 +30,13 @@ void CallAndRelease(void* data) {
 }
 
 bool HasMethod(NPObject*, NPIdentifier name) {
-  return Is(name, "typeOf") || Is(name, "leakObject") || Is(name, "callLater");
+  return Is(name, "typeOf") || Is(name, "leakObject") || Is(name, "callLater") ||
+         Is(name, "hang");
 }
 
 // typeOf(x): the NPVariantType x arrived as. leakObject(o): a reference on o
 // never given back. callLater(f): f is called with no arguments from the
-// async call queue.
+// async call queue. hang(): blocks until the process ends.
 bool Invoke(NPObject*, NPIdentifier name, const NPVariant* args, uint32_t count,
             NPVariant* result) {
   bool objectArgument = count == 1 && args[0].type == NPVariantType_Object;
@@ -38,7 +47,10 @@ bool Invoke(NPObject*, NPIdentifier name, const NPVariant* args, uint32_t count,
     gBrowser->retainobject(args[0].value.objectValue);
   } else if (Is(name, "callLater") && objectArgument) {
     NPObject* function = gBrowser->retainobject(args[0].value.objectValue);
+    gWaiting.push_back(function);
     gBrowser->pluginthreadasynccall(gInstance, CallAndRelease, function);
+  } else if (Is(name, "hang")) {
+    for (;;) pause();
   } else {
     return false;
   }
@@ -53,7 +65,12 @@ NPError New(NPMIMEType, NPP npp, uint16_t, int16_t, char**, char**, NPSavedData*
   return NPERR_NO_ERROR;
 }
 
-NPError Destroy(NPP, NPSavedData**) { return NPERR_NO_ERROR; }
+// Calls still queued are dropped with the instance: their references go here.
+NPError Destroy(NPP, NPSavedData**) {
+  for (NPObject* function : gWaiting) gBrowser->releaseobject(function);
+  gWaiting.clear();
+  return NPERR_NO_ERROR;
+}
 
 // The host asks once per instance and keeps the only reference.
 NPError GetValue(NPP npp, NPPVariable variable, void* value) {
