@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-#include <regex>
+#include <cctype>
 
 #include "Transcript.h"
 #include "host/np_log.h"
@@ -19,6 +19,21 @@ std::vector<LogLine> gLines;
 std::function<void(const LogLine&)> gObserver;
 
 constexpr char kPrefix[] = "[%s:%s:%d]\n          ";
+
+// The text with every "0x" and hex digits (a %p) read as "<ptr>".
+std::string WithoutPointers(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "0x") == 0 && i + 2 < text.size() && isxdigit(text[i + 2])) {
+      out += "<ptr>";
+      for (i += 2; i + 1 < text.size() && isxdigit(text[i + 1]); ++i) {
+      }
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
 
 void CaptureLog(int module, int level, const char* format, ...) {
   LogLine line{module, level, format, "", "", ""};
@@ -36,9 +51,7 @@ void CaptureLog(int module, int level, const char* format, ...) {
   const char* body = strstr(text, "]\n          ");
   line.text = body != nullptr ? body + strlen("]\n          ") : text;
   if (strncmp(format, kPrefix, strlen(kPrefix)) != 0) line.text = "<missing prefix>";
-  static const std::regex kPointer("0x[0-9a-f]+");
-  RecordLine(std::to_string(level) + " " + line.function + ": " +
-             std::regex_replace(line.text, kPointer, "<ptr>"));
+  RecordLine(std::to_string(level) + " " + line.function + ": " + WithoutPointers(line.text));
   std::function<void(const LogLine&)> observer;
   {
     std::lock_guard<std::mutex> lock(gMutex);
