@@ -1,0 +1,26 @@
+#include "players/GstPlayerService.h"
+
+#include "GstRuntime.h"
+#include "PlayerSession.h"
+#include "VideoPlane.h"
+
+namespace players {
+
+GstPlayerService::GstPlayerService(GstPlayerSettings settings)
+    : m_settings(settings), m_plane(std::make_shared<VideoPlane>()) {
+  EnsureGstreamer();
+}
+
+GstPlayerService::~GstPlayerService() = default;
+
+std::unique_ptr<zor::ServiceSession> GstPlayerService::Connect(
+    const std::string&, const std::string&, std::shared_ptr<zor::EventSink> events) {
+  if (!EnsureGstreamer()) return nullptr;
+  return std::make_unique<PlayerSession>(m_settings, m_plane, std::move(events));
+}
+
+bool GstPlayerService::WritePlanePng(const std::string& path) const {
+  return EnsureGstreamer() && m_plane->WritePng(path);
+}
+
+}  // namespace players
