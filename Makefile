@@ -34,8 +34,21 @@ test-tsan: deps
 
 test-sanitizers: test-asan test-tsan
 
+# The demo plays a generated clip with the GStreamer player and writes two
+# pictures of the video plane; `make demo PLAYER=sim` runs the simulated one.
+PLAYER ?= gst
+DEMO_MEDIA := build/default/tests/players/gst/media
+DEMO_SNAPSHOTS := build/default/demo-snapshots
+DEMO_GST := GST_REGISTRY=$(CURDIR)/build/default/gst-registry.bin
+
 demo: build
+ifeq ($(PLAYER),sim)
 	@build/default/tvhost/tvhost --time-scale 4 examples/player.html
+else
+	@test -s $(DEMO_MEDIA)/bars.mp4 || $(DEMO_GST) tools/make-player-test-media.sh $(DEMO_MEDIA)
+	@$(DEMO_GST) build/default/tvhost/tvhost --player gst --snapshot-dir $(DEMO_SNAPSHOTS) \
+	  --arg file://$(abspath $(DEMO_MEDIA))/bars.mp4 examples/player-gst.html
+endif
 
 test-armhf:
 	@tools/install-packages.sh $(ARMHF_PACKAGES)

@@ -6,7 +6,9 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "Browser.h"
 #include "Document.h"
@@ -16,6 +18,7 @@
 #include "ModuleCalls.h"
 #include "PageGlobals.h"
 #include "PageLoader.h"
+#include "PlaneSnapshots.h"
 #include "PluginInstances.h"
 #include "PluginModule.h"
 #include "ScriptBridge.h"
@@ -24,6 +27,7 @@
 #include "SimPlayer.h"
 #include "VideoService.h"
 #include "Watchdog.h"
+#include "players/GstPlayerService.h"
 #include "zor/ScriptedService.h"
 
 namespace tvhost {
@@ -36,6 +40,11 @@ constexpr std::chrono::seconds kWatchdogGrace{10};
 // Longer timeouts are as good as none, and would overflow the clock's
 // nanoseconds in the deadlines.
 constexpr double kLongestTimeoutSeconds = 30 * 24 * 3600;
+
+std::chrono::milliseconds ClampedMilliseconds(double seconds) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::duration<double>(std::min(seconds, kLongestTimeoutSeconds)));
+}
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -62,12 +71,16 @@ std::string NeverReturned() {
 // order: the script context last.
 struct Host::Session {
   Session(Host& host, MainLoop& loop, Browser& browser, PluginModule& module,
-          const std::shared_ptr<zor::ScriptedService>& scripted)
+          const std::shared_ptr<zor::ScriptedService>& scripted,
+          PlaneSnapshots::Writer plane)
       : bridge(engine, browser, host.m_options.numbers),
         globals(bridge, loop, document,
                 {host.m_options.widgetWidth, host.m_options.widgetHeight,
-                 [&host, &loop](int code) { host.Finish(loop, code); }}),
+                 [&host, &loop](int code) { host.Finish(loop, code); },
+                 host.m_options.pageArgs}),
+        snapshots(std::move(plane), host.m_options.snapshotDir),
         instances(module, browser, bridge) {
+    snapshots.Install(engine.Context(), globals.TvhostObject());
     engine.SetUncaughtHandler([&host, &loop](const std::string& report) {
       fprintf(stderr, "tvhost: uncaught error: %s\n", report.c_str());
       host.Finish(loop, kExitScriptError);
@@ -83,6 +96,7 @@ struct Host::Session {
   Document document;
   PageGlobals globals;
   std::unique_ptr<ScriptedPlayerBridge> player;
+  PlaneSnapshots snapshots;
   PluginInstances instances;
 };
 
@@ -155,19 +169,50 @@ int Host::Run() {
     return LoadFailure("cannot load module " + path + ": " + error);
   }
 
+  if (!m_options.snapshotDir.empty()) {
+    std::error_code failure;
+    std::filesystem::create_directories(m_options.snapshotDir, failure);
+    if (!std::filesystem::is_directory(m_options.snapshotDir)) {
+      return LoadFailure("cannot make snapshot folder " + m_options.snapshotDir +
+                         (failure ? ": " + failure.message() : std::string()));
+    }
+  }
+
   std::shared_ptr<zor::ScriptedService> scripted;
-  if (m_options.player == PlayerKind::kScripted) {
-    scripted = std::make_shared<zor::ScriptedService>();
-    zor::RegisterService("Player", scripted);
-  } else {
-    zor::RegisterService("Player", std::make_shared<SimPlayerService>(SimPlayerSettings{
-                                       m_options.mediaDurationSeconds, m_options.timeScale}));
+  PlaneSnapshots::Writer plane;
+  switch (m_options.player) {
+    case PlayerKind::kScripted:
+      scripted = std::make_shared<zor::ScriptedService>();
+      zor::RegisterService("Player", scripted);
+      break;
+    case PlayerKind::kSim:
+      zor::RegisterService("Player", std::make_shared<SimPlayerService>(SimPlayerSettings{
+                                         m_options.mediaDurationSeconds, m_options.timeScale}));
+      break;
+    case PlayerKind::kGst: {
+      // Nothing is shown: frames go to the plane, which exists only in
+      // snapshots.
+      players::GstPlayerSettings settings;
+      settings.stallTimeout = ClampedMilliseconds(m_options.stallTimeoutSeconds);
+      settings.planeSink = players::PlaneSink::kVideoPlane;
+      auto gst = std::make_shared<players::GstPlayerService>(settings);
+      zor::RegisterService("Player", gst);
+      plane = [gst](const std::string& path) { return gst->WritePlanePng(path); };
+      break;
+    }
   }
   zor::RegisterService("Video", std::make_shared<VideoService>(m_options.osdResolution));
 
-  auto session = std::make_unique<Session>(*this, loop, browser, module, scripted);
+  auto session = std::make_unique<Session>(*this, loop, browser, module, scripted, plane);
   browser.SetBridge(&session->bridge);
   RunPage(loop, *session, html);
+  // Before any teardown: the elements' pictures are still on the plane.
+  if (!m_options.planeSnapshotPath.empty() &&
+      !session->snapshots.Write(m_options.planeSnapshotPath)) {
+    fprintf(stderr, "tvhost: cannot write the plane to %s\n",
+            m_options.planeSnapshotPath.c_str());
+    if (m_exitCode == 0) m_exitCode = kExitLoadError;
+  }
 
   // Teardown as a browser does it: no more timers, every instance
   // destroyed (their queued calls are dropped), script's references to the

@@ -11,6 +11,10 @@ namespace tvhost {
 
 namespace {
 
+constexpr size_t kMaxPathLength = 4096;
+// A page argument is typically a URL; the player refuses longer ones.
+constexpr size_t kMaxArgLength = 64 * 1024;
+
 bool ParseInt(const std::string& text, long min, long max, long* out) {
   if (text.empty()) return false;
   char* end = nullptr;
@@ -54,6 +58,13 @@ ValueReader Text(std::string Options::*field, size_t maxLength) {
   };
 }
 
+ValueReader NonEmptyText(std::string Options::*field) {
+  return [=](const std::string& text, Options* options) {
+    options->*field = text;
+    return !text.empty() && text.size() <= kMaxPathLength;
+  };
+}
+
 bool ReadWidget(const std::string& text, Options* options) {
   size_t x = text.find('x');
   long width = 0;
@@ -70,7 +81,7 @@ bool ReadWidget(const std::string& text, Options* options) {
 // Every option that takes a value, with the reader that stores it.
 const std::map<std::string, ValueReader>& ValueOptions() {
   static const std::map<std::string, ValueReader> options = {
-      {"--plugin", Text(&Options::pluginPath, 4096)},
+      {"--plugin", Text(&Options::pluginPath, kMaxPathLength)},
       {"--log-level", Integer(&Options::logLevel, 0, 9)},
       {"--app-id", Integer(&Options::appId, INT32_MIN, INT32_MAX)},
       {"--app-name", Text(&Options::appName, 1023)},
@@ -81,12 +92,25 @@ const std::map<std::string, ValueReader>& ValueOptions() {
          return v == "double" || v == "int32";
        }},
       {"--player", [](const std::string& v, Options* o) {
-         o->player = v == "scripted" ? PlayerKind::kScripted : PlayerKind::kSim;
-         return v == "sim" || v == "scripted";
+         static const std::map<std::string, PlayerKind> kinds = {
+             {"sim", PlayerKind::kSim},
+             {"scripted", PlayerKind::kScripted},
+             {"gst", PlayerKind::kGst}};
+         auto kind = kinds.find(v);
+         if (kind == kinds.end()) return false;
+         o->player = kind->second;
+         return true;
        }},
       {"--media-duration", Positive(&Options::mediaDurationSeconds)},
       {"--time-scale", Positive(&Options::timeScale)},
       {"--osd-resolution", Integer(&Options::osdResolution, INT32_MIN, INT32_MAX)},
+      {"--stall-timeout", Positive(&Options::stallTimeoutSeconds)},
+      {"--plane-snapshot", NonEmptyText(&Options::planeSnapshotPath)},
+      {"--snapshot-dir", NonEmptyText(&Options::snapshotDir)},
+      {"--arg", [](const std::string& v, Options* o) {
+         o->pageArgs.push_back(v);
+         return v.size() <= kMaxArgLength;
+       }},
   };
   return options;
 }
@@ -134,6 +158,12 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options* options,
     *error = "no page given";
     return ParseOutcome::kError;
   }
+  // Only the GStreamer player draws a plane; an empty picture would only
+  // mislead.
+  if (!options->planeSnapshotPath.empty() && options->player != PlayerKind::kGst) {
+    *error = "--plane-snapshot needs --player gst";
+    return ParseOutcome::kError;
+  }
   return ParseOutcome::kRun;
 }
 
@@ -156,14 +186,25 @@ Options:
   --timeout SECONDS      end the run with exit code 124 (default 60)
   --numbers double|int32 whole numbers from script reach the module as
                          doubles (default) or as 32-bit integers
-  --player sim|scripted  the player service: simulated (default) or driven
-                         by page script through tvhost.player
+  --player sim|scripted|gst
+                         the player service: simulated (default), driven by
+                         page script through tvhost.player, or GStreamer
+                         playing the media for real into the video plane
   --media-duration SECONDS
                          length of the simulated media (default 30)
   --time-scale X         run the simulated player's clock X times faster
                          (default 1)
   --osd-resolution CODE  the video service's answer to GetOSDResolution
                          (default 2)
+  --stall-timeout SECONDS
+                         the GStreamer player fails a stream that does not
+                         start, or buffers without progress, this long
+                         (default 10)
+  --plane-snapshot PATH  write the video plane as a PNG file when the page
+                         ends (--player gst only)
+  --snapshot-dir DIR     folder tvhost.snapshot(name) writes into; made if
+                         missing
+  --arg TEXT             append TEXT to tvhost.args (repeatable)
   --check-leaks          report NPObjects and NPN_MemAlloc blocks left at
                          exit, with exit code 3
   --help                 this text

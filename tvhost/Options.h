@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tvhost {
 
@@ -11,7 +12,9 @@ namespace tvhost {
 // family of browsers) or as 32-bit integers (the Mozilla family).
 enum class NumberMode { kDouble, kInt32 };
 
-enum class PlayerKind { kSim, kScripted };
+// The player service registered as "Player": simulated, driven by page
+// script, or GStreamer decoding real media into the video plane.
+enum class PlayerKind { kSim, kScripted, kGst };
 
 struct Options {
   std::string pagePath;
@@ -28,6 +31,10 @@ struct Options {
   double timeScale = 1;
   int osdResolution = 2;
   bool checkLeaks = false;
+  double stallTimeoutSeconds = 10;  // the GStreamer player's
+  std::string planeSnapshotPath;    // the plane as a PNG at the end; empty: none
+  std::string snapshotDir;          // where tvhost.snapshot(name) writes; empty: nowhere
+  std::vector<std::string> pageArgs;  // tvhost.args
 };
 
 enum class ParseOutcome { kRun, kHelp, kError };

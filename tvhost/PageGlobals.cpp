@@ -61,6 +61,15 @@ PageGlobals::PageGlobals(ScriptBridge& bridge, MainLoop& loop, Document& documen
                 m_settings.exit(std::isfinite(code) ? static_cast<int>(code) & 0xFF : 1);
                 return JSValueMakeUndefined(c);
               });
+  // Protected until the array holds them: the collector does not look
+  // into the vector.
+  std::vector<JSValueRef> args;
+  for (const std::string& arg : m_settings.args) {
+    args.push_back(MakeString(ctx, arg));
+    JSValueProtect(ctx, args.back());
+  }
+  SetProperty(ctx, m_tvhost, "args", JSObjectMakeArray(ctx, args.size(), args.data(), nullptr));
+  for (JSValueRef arg : args) JSValueUnprotect(ctx, arg);
   InstallConsole();
   InstallTimers();
   InstallDocument();

@@ -1,5 +1,5 @@
 // The globals a page sees besides its plug-in elements: window, document,
-// curWidget, console, the timer functions and tvhost.exit.
+// curWidget, console, the timer functions, tvhost.exit and tvhost.args.
 #ifndef TVHOST_PAGEGLOBALS_H
 #define TVHOST_PAGEGLOBALS_H
 
@@ -25,6 +25,7 @@ class PageGlobals {
     int widgetWidth;
     int widgetHeight;
     std::function<void(int code)> exit;  // tvhost.exit(code)
+    std::vector<std::string> args;        // tvhost.args
   };
 
   PageGlobals(ScriptBridge& bridge, MainLoop& loop, Document& document, Settings settings);
