@@ -57,6 +57,25 @@ TEST_F(ZorClientTest, CloseWaitsForTheRunningOnEventAndStopsDelivery) {
   }
 }
 
+// A wait given no practical limit still waits: its deadline must not
+// overflow into the past.
+TEST_F(ZorClientTest, WaitingWithoutALimitWaitsForTheEvent) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  RecordingClient client([&](RecordingClient&, int) { released.wait(); });
+  ASSERT_NE(OpenPlayer(client), 0);
+  auto connection = LastConnection();
+  connection->Emit(1, "", "");
+  auto waiting = std::async(std::launch::async, [&] {
+    return connection->WaitDelivered(std::chrono::milliseconds::max());
+  });
+  EXPECT_EQ(waiting.wait_for(100ms), std::future_status::timeout)
+      << "returned before the event was delivered";
+  release.set_value();
+  ASSERT_EQ(waiting.wait_for(5s), std::future_status::ready);
+  EXPECT_TRUE(waiting.get());
+}
+
 // An event the service sends before Connect returns waits for the Open; the
 // sink outlives the client, and what it gets after Close or after the client
 // is gone is dropped.

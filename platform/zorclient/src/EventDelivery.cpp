@@ -1,5 +1,6 @@
 #include "EventDelivery.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace zor {
@@ -24,6 +25,8 @@ void EventDelivery::Emit(int type, std::string param1, std::string param2) {
 }
 
 bool EventDelivery::WaitDelivered(std::chrono::milliseconds timeout) {
+  // A day stands for "no limit": a longer timeout would overflow the clock.
+  timeout = std::min(timeout, std::chrono::milliseconds(std::chrono::hours(24)));
   std::unique_lock<std::mutex> lock(m_mutex);
   const uint64_t target = m_accepted;
   return m_progress.wait_for(lock, timeout, [&] { return m_done >= target; });

@@ -41,6 +41,8 @@ void ScriptedConnectionImpl::Emit(int type, std::string param1,
 }
 
 bool ScriptedConnectionImpl::WaitDelivered(std::chrono::milliseconds timeout) {
+  // A day stands for "no limit": a longer timeout would overflow the clock.
+  timeout = std::min(timeout, std::chrono::milliseconds(std::chrono::hours(24)));
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   {
     std::unique_lock<std::mutex> lock(m_mutex);
