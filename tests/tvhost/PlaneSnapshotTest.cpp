@@ -22,6 +22,7 @@
 
 namespace {
 
+using playertest::LitBounds;
 using playertest::Picture;
 using playertest::ReadPng;
 using playertest::Rect;
@@ -85,22 +86,6 @@ class PlaneSnapshotTest : public ::testing::Test {
 
   std::string m_dir;
 };
-
-// The smallest rectangle holding every pixel that is not black.
-std::optional<Rect> LitBounds(const Picture& picture) {
-  int left = picture.width, top = picture.height, right = -1, bottom = -1;
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      if (picture.IsBlack(x, y)) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return std::nullopt;
-  return Rect{left, top, right - left + 1, bottom - top + 1};
-}
 
 // The share of the pixels inside `area` that are lit.
 double LitShare(const Picture& picture, const Rect& area) {

@@ -22,22 +22,6 @@ constexpr int kHeight = players::GstPlayerService::kPlaneHeight;
 // Rounding of the black bars' width.
 constexpr int kEdgeTolerance = 2;
 
-// The smallest rectangle holding every pixel that is not black.
-std::optional<Rect> LitBounds(const Picture& picture) {
-  int left = picture.width, top = picture.height, right = -1, bottom = -1;
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      if (picture.IsBlack(x, y)) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return std::nullopt;
-  return Rect{left, top, right - left + 1, bottom - top + 1};
-}
-
 std::string PlanePath() {
   return ::testing::TempDir() + "plane-" + std::to_string(getpid()) + ".png";
 }

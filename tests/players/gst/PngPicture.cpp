@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <future>
@@ -76,6 +77,21 @@ std::optional<Picture> ReadPng(const std::string& path) {
   gst_object_unref(frames);
   gst_object_unref(pipeline);
   return picture;
+}
+
+std::optional<Rect> LitBounds(const Picture& picture) {
+  int left = picture.width, top = picture.height, right = -1, bottom = -1;
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      if (picture.IsBlack(x, y)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return std::nullopt;
+  return Rect{left, top, right - left + 1, bottom - top + 1};
 }
 
 }  // namespace playertest

@@ -28,6 +28,10 @@ struct Picture {
 
 std::optional<Picture> ReadPng(const std::string& path);
 
+// The smallest rectangle holding every pixel that is not black; none for a
+// black picture.
+std::optional<Rect> LitBounds(const Picture& picture);
+
 }  // namespace playertest
 
 #endif  // TESTS_PLAYERS_GST_PNGPICTURE_H
