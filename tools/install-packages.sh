@@ -18,4 +18,6 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq || echo "warning: apt-get update failed; using the package lists at hand" >&2
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Another install in progress (a second make, unattended upgrades) is waited
+# for rather than failed on.
+apt-get install -o DPkg::Lock::Timeout=600 -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -190,12 +190,15 @@ int Host::Run() {
                                          m_options.mediaDurationSeconds, m_options.timeScale}));
       break;
     case PlayerKind::kGst: {
-      // Nothing is shown: frames go to the plane, which exists only in
-      // snapshots.
+      // Frames go to the plane, seen in snapshots and, on request, in a
+      // window.
       players::GstPlayerSettings settings;
       settings.stallTimeout = ClampedMilliseconds(m_options.stallTimeoutSeconds);
       settings.planeSink = players::PlaneSink::kVideoPlane;
       auto gst = std::make_shared<players::GstPlayerService>(settings);
+      if (m_options.videoWindow && !gst->ShowPlaneInWindow(&error)) {
+        return LoadFailure("cannot show the video plane: " + error);
+      }
       zor::RegisterService("Player", gst);
       plane = [gst](const std::string& path) { return gst->WritePlanePng(path); };
       break;

@@ -106,6 +106,10 @@ const std::map<std::string, ValueReader>& ValueOptions() {
       {"--osd-resolution", Integer(&Options::osdResolution, INT32_MIN, INT32_MAX)},
       {"--stall-timeout", Positive(&Options::stallTimeoutSeconds)},
       {"--plane-snapshot", NonEmptyText(&Options::planeSnapshotPath)},
+      {"--video", [](const std::string& v, Options* o) {
+         o->videoWindow = v == "window";
+         return v == "window" || v == "headless";
+       }},
       {"--snapshot-dir", NonEmptyText(&Options::snapshotDir)},
       {"--arg", [](const std::string& v, Options* o) {
          o->pageArgs.push_back(v);
@@ -164,6 +168,10 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options* options,
     *error = "--plane-snapshot needs --player gst";
     return ParseOutcome::kError;
   }
+  if (options->videoWindow && options->player != PlayerKind::kGst) {
+    *error = "--video window needs --player gst";
+    return ParseOutcome::kError;
+  }
   return ParseOutcome::kRun;
 }
 
@@ -202,6 +210,10 @@ Options:
                          (default 10)
   --plane-snapshot PATH  write the video plane as a PNG file when the page
                          ends (--player gst only)
+  --video headless|window
+                         keep the video plane to snapshots (default), or also
+                         show it, at half size, in a window on the X display
+                         that DISPLAY names (--player gst only)
   --snapshot-dir DIR     folder tvhost.snapshot(name) writes into; made if
                          missing
   --arg TEXT             append TEXT to tvhost.args (repeatable)

@@ -33,6 +33,7 @@ struct Options {
   bool checkLeaks = false;
   double stallTimeoutSeconds = 10;  // the GStreamer player's
   std::string planeSnapshotPath;    // the plane as a PNG at the end; empty: none
+  bool videoWindow = false;         // the plane shown on the desktop as well
   std::string snapshotDir;          // where tvhost.snapshot(name) writes; empty: nowhere
   std::vector<std::string> pageArgs;  // tvhost.args
 };

@@ -1,16 +1,23 @@
 // tvhost with the GStreamer player, as a program: the video plane's
-// snapshots show the element's video where its geometry and the widget put
-// it, and the whole plane in full screen; tvhost.snapshot writes only a
-// plain file name into the snapshot folder, and only with a plane.
+// snapshots and its window show the element's video where its geometry and
+// the widget put it, and the whole plane in full screen; tvhost.snapshot
+// writes only a plain file name into the snapshot folder, and only with a
+// plane.
+#include <fcntl.h>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <optional>
 #include <ostream>
@@ -22,6 +29,7 @@
 
 namespace {
 
+using playertest::GrabScreen;
 using playertest::LitBounds;
 using playertest::Picture;
 using playertest::ReadPng;
@@ -63,13 +71,17 @@ class PlaneSnapshotTest : public ::testing::Test {
     if (!HasFailure()) std::filesystem::remove_all(m_dir);
   }
 
-  // Runs tvhost on a page made of `body`, with `options` before the page.
-  Outcome RunPage(const std::string& options, const std::string& body) const {
+  // Runs tvhost on a page made of `body`, with `options` before the page,
+  // on the X display named or, by default, on none.
+  Outcome RunPage(const std::string& options, const std::string& body,
+                  const std::string& display = "") const {
     const std::string page = m_dir + "/page.html";
     std::ofstream(page) << "<!DOCTYPE html>\n<html><body>\n" << body << "\n</body></html>\n";
-    const std::string command = "timeout -s KILL 90 '" TVHOST_PATH "' --check-leaks --timeout 45 " +
-                                options + " '" + page + "' >'" + m_dir + "/stdout' 2>'" + m_dir +
-                                "/stderr'";
+    const std::string environment =
+        display.empty() ? "env -u DISPLAY " : "env DISPLAY='" + display + "' ";
+    const std::string command = environment + "timeout -s KILL 90 '" TVHOST_PATH
+                                "' --check-leaks --timeout 45 " + options + " '" + page +
+                                "' >'" + m_dir + "/stdout' 2>'" + m_dir + "/stderr'";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(m_dir + "/stdout"),
             ReadAll(m_dir + "/stderr")};
@@ -85,6 +97,46 @@ class PlaneSnapshotTest : public ::testing::Test {
   }
 
   std::string m_dir;
+};
+
+// An X server of the test's own, on a display number the server picks.
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    const std::string readyFd = std::to_string(ready[1]);
+    const char* const argv[] = {"Xvfb", "-displayfd", readyFd.c_str(), "-screen", "0",
+                                "1280x720x24", "-nolisten", "tcp", nullptr};
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addclose(&quiet, ready[0]);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (posix_spawnp(&m_pid, "Xvfb", &quiet, nullptr, const_cast<char* const*>(argv), environ) != 0) {
+      m_pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&quiet);
+    close(ready[1]);
+    // The server writes its display number once it accepts clients.
+    FILE* in = fdopen(ready[0], "r");
+    int number = -1;
+    if (in != nullptr && fscanf(in, "%d", &number) == 1) m_name = ":" + std::to_string(number);
+    if (in != nullptr) fclose(in);
+  }
+  ~VirtualDisplay() {
+    if (m_pid <= 0) return;
+    kill(m_pid, SIGTERM);
+    waitpid(m_pid, nullptr, 0);
+  }
+  VirtualDisplay(const VirtualDisplay&) = delete;
+  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+  // Empty when the server did not start.
+  const std::string& Name() const { return m_name; }
+
+ private:
+  pid_t m_pid = -1;
+  std::string m_name;
 };
 
 // The share of the pixels inside `area` that are lit.
@@ -172,6 +224,51 @@ INSTANTIATE_TEST_SUITE_P(
         PlaneCase{"OtherRatio", "1920x540", "left:100px;top:100px;width:800px;height:300px",
                   Rect{100, 200, 800, 600}}),
     [](const ::testing::TestParamInfo<PlaneCase>& info) { return info.param.name; });
+
+bool Near(const Rect& a, const Rect& b) {
+  return std::abs(a.x - b.x) <= kEdgeTolerance && std::abs(a.y - b.y) <= kEdgeTolerance &&
+         std::abs(a.width - b.width) <= kEdgeTolerance &&
+         std::abs(a.height - b.height) <= kEdgeTolerance;
+}
+
+// With --video window the plane is shown at half size in a window at the
+// screen's corner (no window manager moves it): the bars of the element at
+// 480, 270 on the plane show at 300, 135, and nothing else is lit. The page
+// plays on for a few seconds while the screen is looked at.
+TEST_F(PlaneSnapshotTest, TheWindowShowsThePlaneAtHalfSize) {
+  constexpr Rect kPictureInWindow{300, 135, 360, 270};
+  VirtualDisplay display;
+  ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+  auto run = std::async(std::launch::async, [&] {
+    return RunPage("--player gst --video window",
+                   "<object id=\"av\" type=\"application/x-ruvo-avobject\" data=\"file://" TEST_MEDIA_DIR
+                   "/bars.mp4\" style=\"left:320px;top:180px;width:640px;height:360px\"></object>\n"
+                   R"(<script>
+var av = document.getElementById("av");
+var ending = false;
+av.onUpdateProgress = function (position) {
+  if (ending || Number(position) < 500) return;
+  ending = true;
+  setTimeout(function () { tvhost.exit(0); }, 3000);
+};
+av.play(1);
+</script>)",
+                   display.Name());
+  });
+  std::optional<Picture> screen;
+  std::optional<Rect> lit;
+  while (run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout) {
+    screen = GrabScreen(display.Name());
+    lit = screen ? LitBounds(*screen) : std::nullopt;
+    if (lit && Near(*lit, kPictureInWindow)) break;
+  }
+  const Outcome outcome = run.get();
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+  ASSERT_TRUE(lit) << "nothing showed on the screen";
+  EXPECT_TRUE(Near(*lit, kPictureInWindow))
+      << "lit " << lit->x << ", " << lit->y << ", " << lit->width << " x " << lit->height;
+  EXPECT_GE(LitShare(*screen, kPictureInWindow), kLeastLitShare);
+}
 
 struct NamesCase {
   const char* name;
@@ -270,7 +367,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"PlaneSnapshotUnwritable", "--player gst --plane-snapshot @/file/exit.png",
                     "cannot write the plane to"},
         RefusedCase{"SnapshotFolderIsAFile", "--player gst --snapshot-dir @/file",
-                    "cannot make snapshot folder"}),
+                    "cannot make snapshot folder"},
+        RefusedCase{"WindowWithoutPlane", "--video window", "--video window needs --player gst"},
+        RefusedCase{"WindowWithoutDisplay", "--player gst --video window",
+                    "cannot show the video plane: no display"}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
 
 }  // namespace

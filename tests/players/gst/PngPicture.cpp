@@ -54,14 +54,11 @@ GstFlowReturn OnSample(GstAppSink* sink, gpointer data) {
   return GST_FLOW_EOS;
 }
 
-}  // namespace
-
-std::optional<Picture> ReadPng(const std::string& path) {
-  gchar* location = g_strescape(path.c_str(), nullptr);
-  const std::string description = std::string("filesrc location=\"") + location +
-                                  "\" ! pngdec ! videoconvert ! video/x-raw,format=RGB "
-                                  "! appsink name=frames sync=false";
-  g_free(location);
+// Decodes the first picture that `source` (a pipeline description ending
+// in raw video) gives.
+std::optional<Picture> FirstPicture(const std::string& source) {
+  const std::string description =
+      source + " ! videoconvert ! video/x-raw,format=RGB ! appsink name=frames sync=false";
   GstElement* pipeline = gst_parse_launch(description.c_str(), nullptr);
   if (pipeline == nullptr) return std::nullopt;
   Delivery delivery;
@@ -77,6 +74,23 @@ std::optional<Picture> ReadPng(const std::string& path) {
   gst_object_unref(frames);
   gst_object_unref(pipeline);
   return picture;
+}
+
+}  // namespace
+
+std::optional<Picture> ReadPng(const std::string& path) {
+  gchar* location = g_strescape(path.c_str(), nullptr);
+  std::string source = std::string("filesrc location=\"") + location + "\" ! pngdec";
+  g_free(location);
+  return FirstPicture(source);
+}
+
+std::optional<Picture> GrabScreen(const std::string& display) {
+  gchar* name = g_strescape(display.c_str(), nullptr);
+  std::string source = std::string("ximagesrc display-name=\"") + name +
+                       "\" num-buffers=1 use-damage=false show-pointer=false";
+  g_free(name);
+  return FirstPicture(source);
 }
 
 std::optional<Rect> LitBounds(const Picture& picture) {

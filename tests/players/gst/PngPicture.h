@@ -1,4 +1,5 @@
-// PNG files read back through GStreamer's decoder, as RGB pixels.
+// Pictures read back through GStreamer as RGB pixels: PNG files, and what
+// an X display shows.
 #ifndef TESTS_PLAYERS_GST_PNGPICTURE_H
 #define TESTS_PLAYERS_GST_PNGPICTURE_H
 
@@ -27,6 +28,8 @@ struct Picture {
 };
 
 std::optional<Picture> ReadPng(const std::string& path);
+// The whole screen of the X display named, e.g. ":99".
+std::optional<Picture> GrabScreen(const std::string& display);
 
 // The smallest rectangle holding every pixel that is not black; none for a
 // black picture.

@@ -1,6 +1,7 @@
 #include "players/GstPlayerService.h"
 
 #include "GstRuntime.h"
+#include "PlaneDisplay.h"
 #include "PlayerSession.h"
 #include "VideoPlane.h"
 
@@ -17,6 +18,16 @@ std::unique_ptr<zor::ServiceSession> GstPlayerService::Connect(
     const std::string&, const std::string&, std::shared_ptr<zor::EventSink> events) {
   if (!EnsureGstreamer()) return nullptr;
   return std::make_unique<PlayerSession>(m_settings, m_plane, std::move(events));
+}
+
+bool GstPlayerService::ShowPlaneInWindow(std::string* error) {
+  if (m_display) return true;
+  if (!EnsureGstreamer()) {
+    *error = "GStreamer could not be initialised";
+    return false;
+  }
+  m_display = PlaneDisplay::Open(m_plane, error);
+  return m_display != nullptr;
 }
 
 bool GstPlayerService::WritePlanePng(const std::string& path) const {

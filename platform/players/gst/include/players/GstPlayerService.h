@@ -13,6 +13,7 @@
 
 namespace players {
 
+class PlaneDisplay;
 class VideoPlane;
 
 // Where a connection's decoded video goes.
@@ -46,9 +47,16 @@ class GstPlayerService : public zor::Service {
   // elsewhere. False when the picture could not be encoded or written.
   bool WritePlanePng(const std::string& path) const;
 
+  // Shows the plane in a window on the desktop from now until the service
+  // is destroyed. False, with the reason in `error`, when no window can be
+  // opened (no X display, or no window sink). Not thread-safe: call it from
+  // the thread that owns the service.
+  bool ShowPlaneInWindow(std::string* error);
+
  private:
   const GstPlayerSettings m_settings;
   const std::shared_ptr<VideoPlane> m_plane;
+  std::unique_ptr<PlaneDisplay> m_display;
 };
 
 }  // namespace players
