@@ -58,6 +58,10 @@ test-armhf:
 	@cmake --build --preset armhf -j $(JOBS)
 	@ctest --preset armhf -j $(JOBS) --timeout 300
 
+# The benchmarks, each path of the module beside its floor.
+bench: build
+	@build/default/benchmarks/module_benchmarks
+
 # Every fuzz target for FUZZ_SECONDS each, built with clang in build/fuzz.
 FUZZ_SECONDS ?= 60
 fuzz:

@@ -10,6 +10,7 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 artifacts=$build_dir/fuzz-artifacts
 mkdir -p "$artifacts"
 status=0
+export LSAN_OPTIONS=suppressions=$source_dir/tests/fuzz/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}
 for seeds in "$source_dir"/tests/fuzz/corpus/*/; do
   name=$(basename "$seeds")
   program=$build_dir/tests/fuzz/fuzz_$name
@@ -21,8 +22,8 @@ for seeds in "$source_dir"/tests/fuzz/corpus/*/; do
   if "$program" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -print_final_stats=1 \
       -artifact_prefix="$artifacts/$name-" "$corpus" "$seeds" \
       "$source_dir/tests/fuzz/regressions/$name" >"$log" 2>&1; then
-    grep -E '^#[0-9]+ +DONE' "$log" | tail -1 | sed "s/^/  /"
-    grep -E 'stat::number_of_executed_units' "$log" | sed "s/^/  /"
+    grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 | sed "s/^/  /" || true
+    grep -E 'stat::number_of_executed_units' "$log" | sed "s/^/  /" || true
   else
     echo "fuzz_$name FAILED; the end of $log:" >&2
     tail -40 "$log" >&2
