@@ -58,7 +58,7 @@ struct Run {
     std::lock_guard<std::mutex> lock(emitMutex);
     const size_t count = service->ConnectionCount();
     if (count == 0) return;
-    const size_t index = step % count;
+    const size_t index = count - 1 - step % count;  // 0: the newest
     service->Connection(index)->Emit(1, std::to_string(index), std::to_string(emitted[index]++));
   }
   void Execute(uint8_t step) {
