@@ -11,7 +11,7 @@
 #include "TestBrowser.h"
 #include "avobject/plRuvoAVObject.h"
 #include "service/AsyncDelivery.h"
-#include "zor/ScriptedService.h"
+#include "DirectService.h"
 
 namespace {
 
@@ -34,24 +34,6 @@ void BM_BuildCallScript(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BuildCallScript);
-
-// A player service that leaves the events to the benchmark's thread, which
-// stands for the service's own: nothing else between it and the module.
-class DirectService : public zor::Service {
- public:
-  class Session : public zor::ServiceSession {
-   public:
-    std::string Execute(const std::string&, const std::vector<std::string>&) override {
-      return "I1";
-    }
-  };
-  std::unique_ptr<zor::ServiceSession> Connect(
-      const std::string&, const std::string&, std::shared_ptr<zor::EventSink> events) override {
-    sink = std::move(events);
-    return std::make_unique<Session>();
-  }
-  std::shared_ptr<zor::EventSink> sink;
-};
 
 // One progress event from the service's thread to a registered function:
 // the library's delivery thread takes it (one hand-off), and the main

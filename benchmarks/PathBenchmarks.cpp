@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "DirectService.h"
 #include "TestBrowser.h"
 #include "npfunctions.h"
 #include "zor/ScriptedService.h"
@@ -45,8 +46,10 @@ void BM_InstanceCreateDestroy(benchmark::State& state) {
     state.SkipWithError("the module does not load");
     return;
   }
-  zor::RegisterService("Player", std::make_shared<zor::ScriptedService>());
-  zor::RegisterService("Video", std::make_shared<zor::ScriptedService>());
+  // The scripted service would add a worker thread of its own per
+  // connection; these add nothing to what the module and library do.
+  zor::RegisterService("Player", std::make_shared<DirectService>());
+  zor::RegisterService("Video", std::make_shared<DirectService>());
   char mimeType[] = "application/x-ruvo-avobject";
   char name[] = "style", value[] = "left:10px;top:20px;width:640px;height:360px";
   char* names[] = {name};
