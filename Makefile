@@ -60,7 +60,8 @@ test-armhf:
 
 # The benchmarks, each path of the module beside its floor.
 bench: build
-	@build/default/benchmarks/module_benchmarks
+	@build/default/benchmarks/module_benchmarks --benchmark_repetitions=5 \
+	  --benchmark_report_aggregates_only=true
 
 # Every fuzz target for FUZZ_SECONDS each, built with clang in build/fuzz.
 FUZZ_SECONDS ?= 60

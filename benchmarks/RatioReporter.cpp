@@ -1,5 +1,6 @@
 // The benchmarks' main: the usual console output, then each path of the
-// module beside the floor it is measured against, as a ratio.
+// module beside the floor it is measured against, as a ratio (of medians
+// when the benchmarks are repeated).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -22,7 +23,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+      // With repetitions the median stands for the benchmark: the machine
+      // may be shared, and one slow repetition should not decide.
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+      if ((median || single) && !run.error_occurred) {
         m_nanoseconds[run.run_name.function_name] = run.GetAdjustedRealTime() *
             benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
             benchmark::GetTimeUnitMultiplier(run.time_unit);
