@@ -6,9 +6,11 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools \
             gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad \
             gstreamer1.0-x libsoup-3.0-dev xvfb
+# The fuzzers build with Debian's clang and its libFuzzer runtime.
+FUZZ_PACKAGES := $(PACKAGES) clang-14 libclang-rt-14-dev
 ARMHF_PACKAGES := cmake make g++ crossbuild-essential-armhf qemu-user libgtest-dev
 
-.PHONY: all deps build test test-sanitizers test-asan test-tsan demo test-armhf clean
+.PHONY: all deps build test test-sanitizers test-asan test-tsan demo test-armhf fuzz bench clean
 
 all: build
 
@@ -55,6 +57,19 @@ test-armhf:
 	@cmake --preset armhf >/dev/null
 	@cmake --build --preset armhf -j $(JOBS)
 	@ctest --preset armhf -j $(JOBS) --timeout 300
+
+# The benchmarks, each path of the module beside its floor.
+bench: build
+	@build/default/benchmarks/module_benchmarks --benchmark_repetitions=5 \
+	  --benchmark_report_aggregates_only=true
+
+# Every fuzz target for FUZZ_SECONDS each, built with clang in build/fuzz.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@tools/install-packages.sh $(FUZZ_PACKAGES)
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
+	@tools/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

@@ -338,8 +338,12 @@ bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args,
   {
     std::lock_guard<std::mutex> lock(browser.m_mutex);
     auto it = browser.m_objects.find(object);
-    if (it == browser.m_objects.end() || !it->second.isFunction) {
-      browser.m_errors.push_back("invokeDefault on a dead or non-function object");
+    if (it == browser.m_objects.end()) {
+      browser.m_errors.push_back("invokeDefault on a dead object");
+      return false;
+    }
+    if (!it->second.isFunction) {
+      browser.m_errors.push_back(kInvokeDefaultOnNonFunction);
       return false;
     }
     FunctionCall call;

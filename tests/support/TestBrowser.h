@@ -22,6 +22,11 @@
 
 namespace testbrowser {
 
+// The error recorded when the module calls NPN_InvokeDefault on a live
+// object that is not a function: a browser answers false, and the page may
+// have registered such an object itself.
+inline constexpr char kInvokeDefaultOnNonFunction[] = "invokeDefault on a non-function object";
+
 // A script function the module can call through NPN_InvokeDefault.
 struct FunctionCall {
   std::vector<std::string> args;  // string arguments; other types as "<type>"
