@@ -315,7 +315,7 @@ TEST_F(GateTest, ABrowserWithoutInvokeDefaultStillGetsItsElements) {
   table.invokeDefault = nullptr;
   ASSERT_EQ(Exported<NP_InitializeFunc>("NP_Initialize")(&table, &plugin), NPERR_NO_ERROR);
   NPP npp = New();
-  EXPECT_NE(npp->pdata, nullptr);
+  ASSERT_NE(npp->pdata, nullptr);
   PageScript script = Script(npp);
   ASSERT_TRUE(script.Set("onPlayStateChange", Object(Function())));
   EXPECT_EQ(script.Invoke("stop"), "int:1");
