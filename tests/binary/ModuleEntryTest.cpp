@@ -264,6 +264,8 @@ TEST_F(GateTest, AnswersWithoutALiveInstance) {
   EXPECT_EQ(plugin.destroy(&bare, nullptr), NPERR_NO_ERROR);
   EXPECT_EQ(plugin.writeready(&bare, nullptr), 0x0FFFFFFF);
   EXPECT_EQ(player->ConnectionCount(), 0u);
+  // A null out-pointer is refused rather than written through.
+  EXPECT_EQ(plugin.getvalue(&bare, NPPVpluginNameString, nullptr), NPERR_GENERIC_ERROR);
   EXPECT_EQ(getValue(&bare, NPPVpluginNameString, &text), NPERR_NO_ERROR);
   EXPECT_STREQ(text, "RuvoAVObject");
   EXPECT_EQ(plugin.getvalue(&bare, NPPVpluginDescriptionString, &text), NPERR_NO_ERROR);
