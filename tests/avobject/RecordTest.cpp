@@ -1,4 +1,4 @@
-// The AV object's record: starting values, attributes, URL and info.
+// The AV object's record: starting values, attributes and fixed answers.
 #include <gtest/gtest.h>
 
 #include "AVObjectFixture.h"
@@ -51,32 +51,6 @@ TEST_F(AVObjectTest, InitTakesTheFirstExactDataAttribute) {
     object.GetMediaURL(nullptr, url);
     EXPECT_EQ(url, c.url);
   }
-}
-
-TEST_F(AVObjectTest, SetMediaURLReplacesAndSendsNothing) {
-  av->SetMediaURL(nullptr, "http://a/first.mpd");
-  av->SetMediaURL(nullptr, "http://b/2");
-  std::string url;
-  av->GetMediaURL(nullptr, url);
-  EXPECT_EQ(url, "http://b/2");
-  av->SetMediaURL(nullptr, "");
-  av->GetMediaURL(nullptr, url);
-  EXPECT_EQ(url, "");
-  EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_STOP);
-  EXPECT_TRUE(testbrowser::HasLogLine(nplog::kInfo, "GetMediaURL:[]"));
-}
-
-TEST_F(AVObjectTest, GetPluginInfoServesOnlyTheVersion) {
-  char buffer[1024];
-  memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(av->GetPluginInfo(nullptr, ePL_CMN_INFO_VERSION, buffer), 1);
-  EXPECT_STREQ(buffer, "AVOBJECT-0009\n");
-  memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(av->GetPluginInfo(nullptr, static_cast<_PL_CMN_INFO>(1), buffer), -4);
-  EXPECT_EQ(buffer[0], 'x');
-  EXPECT_EQ(av->GetPluginInfo(nullptr, ePL_CMN_INFO_VERSION, nullptr), -3);
-  EXPECT_EQ(av->GetPluginInfo(nullptr, static_cast<_PL_CMN_INFO>(7), nullptr), -3);
 }
 
 TEST_F(AVObjectTest, IsPauseOnlyInThePauseState) {

@@ -1,6 +1,8 @@
 // Reading the player's tagged results, and the integer command forms.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "AVObjectFixture.h"
 #include "service/ZorBase.h"
 
@@ -9,33 +11,18 @@ namespace {
 
 using NSPlRuvoAVObject::CZorBase;
 
-struct IntegerCase {
-  const char* result;
-  int returned;
-  int value;  // the output, which starts at 77
-};
-
-class GetIntegerTest : public ::testing::TestWithParam<IntegerCase> {};
-
-TEST_P(GetIntegerTest, ReadsOnlyIntegerResults) {
-  std::string result = GetParam().result;
-  int value = 77;
-  EXPECT_EQ(CZorBase::GetInteger(result, &value), GetParam().returned);
-  EXPECT_EQ(value, GetParam().value);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Results, GetIntegerTest,
-    ::testing::Values(IntegerCase{"I1", 1, 1}, IntegerCase{"I", 1, 0},
-                      IntegerCase{"I-3", 1, -3}, IntegerCase{"I12abc", 1, 12},
-                      IntegerCase{"I  +42", 1, 42},
-                      IntegerCase{"I99999999999", 1, 2147483647},
-                      IntegerCase{"I-99999999999", 1, -2147483647 - 1},
-                      IntegerCase{"", 0, 77}, IntegerCase{"1", 0, 77},
-                      IntegerCase{"A1", 0, 77}, IntegerCase{"E", 0, 77},
-                      IntegerCase{"i1", 0, 77}));
-
-TEST(ResultReaders, GetIntegerWithoutOutputReportsNothing) {
+TEST(ResultReaders, GetIntegerReadsOnlyIntegerResults) {
+  // A result, what GetInteger answers and its output, which starts at 77.
+  const std::tuple<const char*, int, int> cases[] = {
+      {"I1", 1, 1},    {"I", 1, 0},    {"I-3", 1, -3},     {"I12abc", 1, 12},
+      {"I  +42", 1, 42},  {"I99999999999", 1, 2147483647},  {"I-99999999999", 1, -2147483647 - 1},
+      {"", 0, 77},     {"1", 0, 77},   {"A1", 0, 77},      {"E", 0, 77},  {"i1", 0, 77}};
+  for (const auto& [text, returned, expected] : cases) {
+    std::string result = text;
+    int value = 77;
+    EXPECT_EQ(CZorBase::GetInteger(result, &value), returned) << text;
+    EXPECT_EQ(value, expected) << text;
+  }
   std::string result = "I1";
   EXPECT_EQ(CZorBase::GetInteger(result, nullptr), 0);
 }

@@ -264,6 +264,8 @@ TEST_F(GateTest, AnswersWithoutALiveInstance) {
   EXPECT_EQ(plugin.destroy(&bare, nullptr), NPERR_NO_ERROR);
   EXPECT_EQ(plugin.writeready(&bare, nullptr), 0x0FFFFFFF);
   EXPECT_EQ(player->ConnectionCount(), 0u);
+  // A null out-pointer is refused rather than written through.
+  EXPECT_EQ(plugin.getvalue(&bare, NPPVpluginNameString, nullptr), NPERR_GENERIC_ERROR);
   EXPECT_EQ(getValue(&bare, NPPVpluginNameString, &text), NPERR_NO_ERROR);
   EXPECT_STREQ(text, "RuvoAVObject");
   EXPECT_EQ(plugin.getvalue(&bare, NPPVpluginDescriptionString, &text), NPERR_NO_ERROR);
@@ -315,7 +317,7 @@ TEST_F(GateTest, ABrowserWithoutInvokeDefaultStillGetsItsElements) {
   table.invokeDefault = nullptr;
   ASSERT_EQ(Exported<NP_InitializeFunc>("NP_Initialize")(&table, &plugin), NPERR_NO_ERROR);
   NPP npp = New();
-  EXPECT_NE(npp->pdata, nullptr);
+  ASSERT_NE(npp->pdata, nullptr);
   PageScript script = Script(npp);
   ASSERT_TRUE(script.Set("onPlayStateChange", Object(Function())));
   EXPECT_EQ(script.Invoke("stop"), "int:1");

@@ -57,22 +57,17 @@ TEST_F(ScriptInterfaceTest, MethodsConvertTheirArgumentsAndAnswer) {
   // A call, its result and what it sent the player.
   const std::tuple<const char*, std::vector<NPVariant>, const char*, Lines> cases[] = {
       {"play", {Int(1)}, "int:1", play},
-      {"play", {Double(2.9)}, "int:1", {play[0], play[1], "SetPlaybackSpeed 2", play[3]}},
       {"play", {Double(-0.5)}, "int:1", {"Pause"}}, {"play", {Bool(true)}, "int:1", {"Pause"}},
-      {"play", {String("2")}, "int:1", {"Pause"}},  {"play", {Int(1), Int(2)}, "false", {}},
-      {"play", {}, "false", {}},
+      {"play", {Int(1), Int(2)}, "false", {}},
       {"stop", {Int(7), Null()}, "int:1", {"Stop"}},
       {"seek", {Int(15999)}, "int:1", {"JumpBackward 45"}},
-      {"seek", {Double(-1500)}, "int:1", {"JumpBackward 61"}},
       {"seek", {Int(5000), Int(1)}, "int:1", {"JumpBackward 55"}},
       {"seek", {Double(1e300)}, "int:1", {"JumpForward 2147423"}},
-      {"seek", {}, "false", {}},
       {"setFullScreen", {Int(1)}, "int:1", {"SetDisplayArea 0 0 1920 1080 1080"}},
-      {"setFullScreen", {Bool(true)}, "int:1", {}}, {"setFullScreen", {Double(0.5)}, "int:1", {}},
-      {"setFullScreen", {}, "false", {}},
+      {"setFullScreen", {Double(0.5)}, "int:1", {}},
       {"GetPluginInfo", {Int(0)}, "str:AVOBJECT-0009\n", {}},
       {"GetPluginInfo", {Double(-2.0)}, "str:AVOBJECT-0009\n", {}},  // unlike Int(-2)
-      {"GetPluginInfo", {Int(-2)}, "str:", {}}, {"GetPluginInfo", {String("a")}, "str:", {}},
+      {"GetPluginInfo", {Int(-2)}, "str:", {}},
       {"GetPluginInfo", {Int(0), Int(0)}, "false", {}},
       {"next", {}, "int:0", {}},   {"previous", {Int(3)}, "int:0", {}},
       {"pause", {}, "false", {}},  {"data", {}, "false", {}},
@@ -120,19 +115,6 @@ TEST_F(ScriptInterfaceTest, PropertiesAcceptOnlyTheirOwnTypes) {
     EXPECT_EQ(script.Get(property), after);
     EXPECT_EQ(Rendered(npp), sent);
   }
-}
-
-TEST_F(ScriptInterfaceTest, AFailedAllocationChangesNothing) {
-  PageScript script = Script(New(kAVObjectType, {{"data", "http://tv/v"}}));
-  FailAllocations(true);
-  EXPECT_FALSE(script.Set("data", String("http://tv/other")) ||
-               script.Set("onPlayStateChange", String("stateChanged")) ||
-               script.Set("onFullScreenChange", String("changed")));
-  EXPECT_EQ(script.Invoke("GetPluginInfo", {Int(0)}), "false");
-  EXPECT_EQ(script.Get("data"), "false");
-  FailAllocations(false);
-  EXPECT_EQ(script.Get("data"), "str:http://tv/v");
-  EXPECT_EQ(script.Get("onPlayStateChange"), "void");
 }
 
 TEST_F(ScriptInterfaceTest, MimeTypeChoosesTheStreamingComponent) {

@@ -205,9 +205,15 @@ TEST_F(ScriptTranscriptTest, AFailedCopyIsLoggedAndRefused) {
             }),
             Lines({kSetProperty, "5 SetProperty: Memory Allocation Failed!!!", kSetProperty,
                    "5 SetProperty: Memory Allocation Failed!!!"}));
+  PageScript script = Script(npp);
+  EXPECT_FALSE(script.Set("onPlayStateChange", String("cb")) ||
+               script.Set("onFullScreenChange", String("fs")));
+  EXPECT_EQ(script.Invoke("GetPluginInfo", {Int(0)}), "false");
+  EXPECT_EQ(script.Get("data"), "false");
   FailAllocations(false);
-  EXPECT_EQ(Script(npp).Get("onUpdateProgress"), "str:kept");
-  EXPECT_EQ(Script(npp).Get("data"), "str:http://tv/v");
+  EXPECT_EQ(script.Get("onUpdateProgress"), "str:kept");
+  EXPECT_EQ(script.Get("onPlayStateChange"), "void");
+  EXPECT_EQ(script.Get("data"), "str:http://tv/v");
 }
 
 // Only the browser's impossible call logs at level 1.
