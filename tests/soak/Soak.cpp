@@ -34,7 +34,7 @@ using Clock = std::chrono::steady_clock;
 using NSPlRuvoAVObject::CPlRuvoAVObject;
 
 constexpr int kProgressEvent = 14;
-constexpr int kEventsPerObject = 20000;
+constexpr int kEventsPerObject = 5000;
 constexpr int kInFlight = 1024;        // the flood stays this far ahead of the page
 constexpr int kPumpsPerCallback = 3;   // the page re-registers this often
 constexpr auto kStallLimit = std::chrono::seconds(20);
