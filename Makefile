@@ -10,7 +10,8 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
 FUZZ_PACKAGES := $(PACKAGES) clang-14 libclang-rt-14-dev
 ARMHF_PACKAGES := cmake make g++ crossbuild-essential-armhf qemu-user libgtest-dev
 
-.PHONY: all deps build test test-sanitizers test-asan test-tsan demo test-armhf fuzz bench clean
+.PHONY: all deps build test test-sanitizers test-asan test-tsan demo test-armhf fuzz bench \
+        soak soak-asan soak-tsan clean
 
 all: build
 
@@ -35,6 +36,26 @@ test-tsan: deps
 	@ctest --preset tsan -j $(JOBS)
 
 test-sanitizers: test-asan test-tsan
+
+# The soak: objects created and destroyed under an event flood for
+# SOAK_SECONDS. Natively it also holds the event rate and resident memory
+# to their limits; the sanitizers slow it and keep memory of their own, so
+# there it checks order, exactly-once delivery and progress only.
+SOAK_SECONDS ?= 60
+SOAK_UNCHECKED := --min-rate 0 --max-rss-growth-kb 0
+
+soak: build
+	@build/default/tests/soak/module_soak --seconds $(SOAK_SECONDS)
+
+soak-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS) --target module_soak
+	@build/asan/tests/soak/module_soak --seconds $(SOAK_SECONDS) $(SOAK_UNCHECKED)
+
+soak-tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS) --target module_soak
+	@build/tsan/tests/soak/module_soak --seconds $(SOAK_SECONDS) $(SOAK_UNCHECKED)
 
 # The demo plays a generated clip with the GStreamer player and writes two
 # pictures of the video plane; `make demo PLAYER=sim` runs the simulated one.

@@ -178,6 +178,7 @@ int Host::Run() {
     }
   }
 
+  zor::SetCommandTimeout(std::chrono::milliseconds(m_options.serviceTimeoutMs));
   std::shared_ptr<zor::ScriptedService> scripted;
   PlaneSnapshots::Writer plane;
   switch (m_options.player) {

@@ -105,6 +105,7 @@ const std::map<std::string, ValueReader>& ValueOptions() {
       {"--time-scale", Positive(&Options::timeScale)},
       {"--osd-resolution", Integer(&Options::osdResolution, INT32_MIN, INT32_MAX)},
       {"--stall-timeout", Positive(&Options::stallTimeoutSeconds)},
+      {"--service-timeout", Integer(&Options::serviceTimeoutMs, 1, 86400000)},
       {"--plane-snapshot", NonEmptyText(&Options::planeSnapshotPath)},
       {"--video", [](const std::string& v, Options* o) {
          o->videoWindow = v == "window";
@@ -208,6 +209,9 @@ Options:
                          the GStreamer player fails a stream that does not
                          start, or buffers without progress, this long
                          (default 10)
+  --service-timeout MS   a service command not answered in this many
+                         milliseconds answers "E" and closes its connection
+                         (default 5000)
   --plane-snapshot PATH  write the video plane as a PNG file when the page
                          ends (--player gst only)
   --video headless|window

@@ -32,6 +32,7 @@ struct Options {
   int osdResolution = 2;
   bool checkLeaks = false;
   double stallTimeoutSeconds = 10;  // the GStreamer player's
+  int serviceTimeoutMs = 5000;      // how long a command waits for a service
   std::string planeSnapshotPath;    // the plane as a PNG at the end; empty: none
   bool videoWindow = false;         // the plane shown on the desktop as well
   std::string snapshotDir;          // where tvhost.snapshot(name) writes; empty: nowhere

@@ -1,6 +1,9 @@
 #include "ScriptedPlayerBridge.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "JsUtil.h"
@@ -14,6 +17,16 @@ namespace {
 std::string Argument(JSContextRef ctx, const std::vector<JSValueRef>& args, size_t i) {
   return i < args.size() && !JSValueIsUndefined(ctx, args[i]) ? ToStdString(ctx, args[i])
                                                                : std::string();
+}
+
+// Milliseconds; a negative number holds the answer for ever, anything that
+// is not a number gives it at once.
+std::chrono::milliseconds DelayArgument(JSContextRef ctx, const std::vector<JSValueRef>& args,
+                                        size_t i) {
+  double delay = i < args.size() ? JSValueToNumber(ctx, args[i], nullptr) : 0;
+  if (std::isnan(delay)) delay = 0;
+  if (delay < 0) return std::chrono::milliseconds(-1);
+  return std::chrono::milliseconds(static_cast<int64_t>(std::min(delay, 86400000.0)));
 }
 
 JSValueRef CommandsToArray(JSContextRef ctx,
@@ -69,7 +82,14 @@ JSObjectRef ScriptedPlayerBridge::PlayerObject(size_t index) {
     SetFunction(ctx, player, "answer",
                 [connection](JSContextRef c, JSObjectRef,
                              const std::vector<JSValueRef>& args, JSValueRef*) {
-                  connection()->Answer(Argument(c, args, 0), Argument(c, args, 1));
+                  connection()->Answer(Argument(c, args, 0), Argument(c, args, 1),
+                                       DelayArgument(c, args, 2));
+                  return JSValueMakeUndefined(c);
+                });
+    SetFunction(ctx, player, "end",
+                [connection](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>&,
+                             JSValueRef*) {
+                  connection()->End();
                   return JSValueMakeUndefined(c);
                 });
     SetFunction(ctx, player, "sent",

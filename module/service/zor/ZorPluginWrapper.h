@@ -43,7 +43,13 @@ class ZOR_EXPORT CZorPluginWrapper {
   // closed, as if Close had been called.
   int Open(std::string service, std::string version, std::string name);
 
-  // Sends one command and waits for its answer on the calling thread.
+  // Sends one command and waits for its answer on the calling thread, but
+  // not for ever: a service that does not answer within a bound (5 s unless
+  // the host set another) gets "E" in its place, and the connection then
+  // counts as closed, as after Close: later commands answer "E" at once and
+  // no more events reach OnEvent. What the platform's own library does with
+  // a silent service is not known; this one never blocks its caller longer
+  // than the bound. A connection the service ended itself answers "E" too.
   std::string Execute(std::string command, std::string a1, std::string a2,
                       std::string a3, std::string a4);
   std::string Execute(std::string command, std::string a1, std::string a2,

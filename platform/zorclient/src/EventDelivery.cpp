@@ -18,7 +18,7 @@ EventDelivery::~EventDelivery() {
 
 void EventDelivery::Emit(int type, std::string param1, std::string param2) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_stopped) return;
+  if (m_stopped || m_endedByService) return;
   m_queue.push_back(Event{type, std::move(param1), std::move(param2)});
   ++m_accepted;
   m_queued.notify_one();
@@ -30,6 +30,16 @@ bool EventDelivery::WaitDelivered(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(m_mutex);
   const uint64_t target = m_accepted;
   return m_progress.wait_for(lock, timeout, [&] { return m_done >= target; });
+}
+
+void EventDelivery::EndConnection() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_endedByService = true;
+}
+
+bool EventDelivery::EndedByService() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_endedByService;
 }
 
 void EventDelivery::Start(Handler handler) {

@@ -33,6 +33,8 @@ class EventDelivery : public EventSink,
   // they are dropped.
   void Emit(int type, std::string param1, std::string param2) override;
   bool WaitDelivered(std::chrono::milliseconds timeout) override;
+  void EndConnection() override;
+  bool EndedByService() const;
 
   // Starts the delivery thread. Does nothing once started or stopped.
   // Throws std::system_error or std::bad_alloc when the thread cannot be
@@ -67,7 +69,8 @@ class EventDelivery : public EventSink,
   std::thread::id m_threadId;  // kept when m_thread is moved out to join
   bool m_started = false;
   bool m_stopped = false;
-  bool m_finished = false;  // the thread passed its last handler call
+  bool m_finished = false;
+  bool m_endedByService = false;  // the thread passed its last handler call
   // Every accepted event ends either delivered or dropped; WaitDelivered
   // compares the two counts.
   uint64_t m_accepted = 0;

@@ -10,9 +10,38 @@ ScriptedConnectionImpl::ScriptedConnectionImpl(
     : m_sink(std::move(sink)), m_worker(std::move(worker)) {}
 
 void ScriptedConnectionImpl::Answer(const std::string& command,
-                                    std::string result) {
+                                    std::string result,
+                                    std::chrono::milliseconds delay) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_answers.Push(command, std::move(result));
+  m_answers.Push(command, std::move(result), delay);
+}
+
+void ScriptedConnectionImpl::End() {
+  Release();
+  // Behind the events already emitted: once they reached the sink, which
+  // takes them without waiting, the end follows them.
+  {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const uint64_t target = m_posted;
+    m_passedChanged.wait(lock, [&] { return m_passed >= target; });
+  }
+  m_sink->EndConnection();
+}
+
+bool ScriptedConnectionImpl::Hold(std::chrono::milliseconds delay) {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  auto ended = [&] { return m_ended; };
+  if (delay.count() < 0) {
+    m_released.wait(lock, ended);
+    return false;
+  }
+  return !m_released.wait_for(lock, delay, ended);
+}
+
+void ScriptedConnectionImpl::Release() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_ended = true;
+  m_released.notify_all();
 }
 
 std::vector<ReceivedCommand> ScriptedConnectionImpl::Received() const {
@@ -62,7 +91,7 @@ bool ScriptedConnectionImpl::IsOpen() const {
   return m_open;
 }
 
-std::optional<std::string> ScriptedConnectionImpl::Receive(
+std::optional<QueuedAnswer> ScriptedConnectionImpl::Receive(
     const std::string& command, const std::vector<std::string>& params) {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_received.push_back(ReceivedCommand{command, params});

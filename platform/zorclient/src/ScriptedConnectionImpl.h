@@ -24,7 +24,9 @@ class ScriptedConnectionImpl
   ScriptedConnectionImpl(std::shared_ptr<EventSink> sink,
                          std::shared_ptr<ServiceWorker> worker);
 
-  void Answer(const std::string& command, std::string result) override;
+  void Answer(const std::string& command, std::string result,
+              std::chrono::milliseconds delay) override;
+  void End() override;
   std::vector<ReceivedCommand> Received() const override;
   void ClearReceived() override;
   void Emit(int type, std::string param1, std::string param2) override;
@@ -33,8 +35,13 @@ class ScriptedConnectionImpl
 
   // Service side: notes a command, then takes this connection's queued
   // answer for it, if any.
-  std::optional<std::string> Receive(const std::string& command,
-                                     const std::vector<std::string>& params);
+  std::optional<QueuedAnswer> Receive(const std::string& command,
+                                      const std::vector<std::string>& params);
+  // Waits out an answer's delay; false when the connection was ended (or
+  // the service released it) first.
+  bool Hold(std::chrono::milliseconds delay);
+  // Ends every hold, now and later: the service object is going.
+  void Release();
   void MarkClosed();
 
  private:
@@ -45,9 +52,11 @@ class ScriptedConnectionImpl
 
   mutable std::mutex m_mutex;
   std::condition_variable m_passedChanged;
+  std::condition_variable m_released;
   AnswerQueues m_answers;
   std::vector<ReceivedCommand> m_received;
   bool m_open = true;
+  bool m_ended = false;  // by End, or released
   // Events handed to the worker, and those it passed on to the sink (or
   // dropped because the service was gone).
   uint64_t m_posted = 0;

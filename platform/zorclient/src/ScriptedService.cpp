@@ -27,8 +27,10 @@ class ScriptedSession : public ServiceSession {
 
   std::string Execute(const std::string& command,
                       const std::vector<std::string>& params) override {
-    if (auto answer = m_connection->Receive(command, params)) return *answer;
-    return m_serviceAnswer(command);
+    std::optional<QueuedAnswer> answer = m_connection->Receive(command, params);
+    if (!answer) return m_serviceAnswer(command);
+    if (answer->delay.count() != 0 && !m_connection->Hold(answer->delay)) return "E";
+    return std::move(answer->result);
   }
 
  private:
@@ -43,7 +45,7 @@ class ScriptedService::State {
  public:
   std::string AnswerFor(const std::string& command) {
     std::lock_guard<std::mutex> lock(mutex);
-    if (auto queued = answers.Pop(command)) return *queued;
+    if (auto queued = answers.Pop(command)) return std::move(queued->result);
     auto it = defaults.find(command);
     return it != defaults.end() ? it->second : fallback;
   }
@@ -62,8 +64,17 @@ class ScriptedService::State {
 ScriptedService::ScriptedService() : m_state(std::make_shared<State>()) {}
 
 // Sessions still open keep the state, but the service thread ends here;
-// connections' later Emits are dropped.
-ScriptedService::~ScriptedService() { m_state->worker->Shutdown(); }
+// connections' later Emits are dropped, and commands held back for ever
+// return, so that no client's command thread outlives the service.
+ScriptedService::~ScriptedService() {
+  std::vector<std::shared_ptr<ScriptedConnectionImpl>> connections;
+  {
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    connections = m_state->connections;
+  }
+  for (const auto& connection : connections) connection->Release();
+  m_state->worker->Shutdown();
+}
 
 void ScriptedService::Answer(const std::string& command, std::string result) {
   std::lock_guard<std::mutex> lock(m_state->mutex);

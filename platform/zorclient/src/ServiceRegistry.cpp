@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -12,6 +15,8 @@ struct Registry {
   std::mutex mutex;
   std::map<std::string, std::shared_ptr<Service>> services;
 };
+
+std::atomic<int64_t> g_commandTimeoutMs{5000};
 
 Registry& TheRegistry() {
   static Registry registry;
@@ -49,6 +54,20 @@ std::shared_ptr<Service> FindService(const std::string& name) {
   std::lock_guard<std::mutex> lock(registry.mutex);
   auto it = registry.services.find(name);
   return it == registry.services.end() ? nullptr : it->second;
+}
+
+}  // namespace zor
+
+namespace zor {
+
+void SetCommandTimeout(std::chrono::milliseconds bound) {
+  g_commandTimeoutMs.store(std::max<int64_t>(bound.count(), 1),
+                           std::memory_order_relaxed);
+}
+
+std::chrono::milliseconds CommandTimeout() {
+  return std::chrono::milliseconds(
+      g_commandTimeoutMs.load(std::memory_order_relaxed));
 }
 
 }  // namespace zor

@@ -1,9 +1,11 @@
 #include "zor/ZorPluginWrapper.h"
 
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "CommandWorker.h"
 #include "EventDelivery.h"
 #include "ServiceLookup.h"
 
@@ -38,9 +40,11 @@ class CZorPluginWrapper::Connection {
       delivery->Stop();
       return 0;
     }
-    Install(std::move(session), delivery);
+    auto worker = std::make_shared<CommandWorker>(std::move(session));
+    Install(worker, delivery);
     CZorPluginWrapper* owner = &m_owner;
     try {
+      worker->Start();
       delivery->Start([owner](int type, std::string param1, std::string param2) {
         owner->OnEvent(type, std::move(param1), std::move(param2));
       });
@@ -51,29 +55,36 @@ class CZorPluginWrapper::Connection {
     return 1;
   }
 
+  // A command not answered within the bound closes the connection that
+  // sent it, unless another Open or Close came between.
   std::string Execute(const std::string& command,
-                      const std::vector<std::string>& params) {
-    std::shared_ptr<ServiceSession> session;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      session = m_session;
-    }
-    if (!session) return "E";
-    return session->Execute(command, params);
-  }
-
-  void Close() {
-    std::shared_ptr<ServiceSession> session;
+                      std::vector<std::string> params) {
+    std::shared_ptr<CommandWorker> worker;
     std::shared_ptr<EventDelivery> delivery;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      session = std::move(m_session);
+      worker = m_worker;
+      delivery = m_delivery;
+    }
+    if (!worker || delivery->EndedByService()) return "E";
+    std::optional<std::string> answer =
+        worker->Execute(command, std::move(params), CommandTimeout());
+    if (answer) return std::move(*answer);
+    CloseIfCurrent(worker);
+    return "E";
+  }
+
+  void Close() {
+    std::shared_ptr<CommandWorker> worker;
+    std::shared_ptr<EventDelivery> delivery;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      worker = std::move(m_worker);
       // The delivery stays: a later Close from another thread must still
       // wait for it when this one came from inside OnEvent.
       delivery = m_delivery;
     }
-    if (delivery) delivery->Stop();
-    session.reset();  // the service learns of the close after delivery ended
+    End(worker, delivery);
   }
 
  private:
@@ -82,39 +93,58 @@ class CZorPluginWrapper::Connection {
     return m_delivery && m_delivery->IsDeliveryThread();
   }
 
+  // Delivery first, then the commands: the service learns of the close
+  // (its session goes) after delivery ended, and at once unless a command
+  // it never answered still runs.
+  static void End(const std::shared_ptr<CommandWorker>& worker,
+                  const std::shared_ptr<EventDelivery>& delivery) {
+    if (delivery) delivery->Stop();
+    if (worker) worker->Stop().reset();
+  }
+
+  void CloseIfCurrent(const std::shared_ptr<CommandWorker>& worker) {
+    std::shared_ptr<EventDelivery> delivery;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_worker != worker) return;
+      m_worker = nullptr;
+      delivery = m_delivery;
+    }
+    End(worker, delivery);
+  }
+
   // Makes a new connection current. Another Open racing on the same object
   // may have installed one meanwhile; it is closed like any old one.
-  void Install(std::shared_ptr<ServiceSession> session,
+  void Install(std::shared_ptr<CommandWorker> worker,
                std::shared_ptr<EventDelivery> delivery) {
-    std::shared_ptr<ServiceSession> oldSession;
+    std::shared_ptr<CommandWorker> oldWorker;
     std::shared_ptr<EventDelivery> oldDelivery;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      oldSession = std::exchange(m_session, std::move(session));
+      oldWorker = std::exchange(m_worker, std::move(worker));
       oldDelivery = std::exchange(m_delivery, std::move(delivery));
     }
-    if (oldDelivery) oldDelivery->Stop();
+    End(oldWorker, oldDelivery);
   }
 
   // Closes the connection Install made current with `delivery`, whose
-  // thread did not start. A Close or another Open that came between has
-  // already ended it.
+  // threads did not both start. A Close or another Open that came between
+  // has already ended it.
   void Uninstall(const std::shared_ptr<EventDelivery>& delivery) {
-    std::shared_ptr<ServiceSession> session;
+    std::shared_ptr<CommandWorker> worker;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       if (m_delivery != delivery) return;
-      session = std::move(m_session);
+      worker = std::move(m_worker);
     }
-    delivery->Stop();  // not started: returns at once
-    session.reset();
+    End(worker, delivery);  // nothing was delivered or run: returns at once
   }
 
   CZorPluginWrapper& m_owner;
   std::mutex m_mutex;
-  // Shared so that an Execute running on another thread keeps the session
-  // alive through a concurrent Close.
-  std::shared_ptr<ServiceSession> m_session;  // null while not open
+  // Shared so that an Execute running on another thread, and a command the
+  // service never answered, keep the session alive through a Close.
+  std::shared_ptr<CommandWorker> m_worker;  // null while not open
   std::shared_ptr<EventDelivery> m_delivery;  // the last one, even closed
 };
 

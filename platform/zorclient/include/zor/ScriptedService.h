@@ -37,8 +37,15 @@ struct ZOR_EXPORT ConnectAttempt {
 class ZOR_EXPORT ScriptedConnection {
  public:
   virtual ~ScriptedConnection() = default;
-  // Queues one answer for the next `command` on this connection.
-  virtual void Answer(const std::string& command, std::string result) = 0;
+  // Queues one answer for the next `command` on this connection, given
+  // after `delay`; a negative delay never answers (the call returns "E" only
+  // when the connection is ended by End or the service object goes).
+  virtual void Answer(const std::string& command, std::string result,
+                      std::chrono::milliseconds delay = {}) = 0;
+  // Ends the connection from the service's side, after the events emitted
+  // so far; a command held by a delay returns "E" at once. When End
+  // returns, the client's commands answer "E". Not from the service thread.
+  virtual void End() = 0;
   // Every command received so far, in order.
   virtual std::vector<ReceivedCommand> Received() const = 0;
   virtual void ClearReceived() = 0;

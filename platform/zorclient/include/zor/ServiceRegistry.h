@@ -24,6 +24,10 @@ class ZOR_EXPORT EventSink {
   // OnEvent returned) or dropped. False when `timeout` passed first, which
   // is always the case when called from inside OnEvent.
   virtual bool WaitDelivered(std::chrono::milliseconds timeout) = 0;
+  // Ends the connection from the service's side: events emitted before the
+  // call are still delivered, later ones are dropped, and the client's
+  // commands answer "E" at once from now on.
+  virtual void EndConnection() {}
 };
 
 // One accepted connection, service side. Destroyed by the library after the
@@ -32,8 +36,11 @@ class ZOR_EXPORT ServiceSession {
  public:
   virtual ~ServiceSession() = default;
   // Answers one command with a tagged result. `params` holds the arguments
-  // after the command name: four, or ten for the long form. Called on the
-  // client's thread.
+  // after the command name: four, or ten for the long form. Called on a
+  // thread the library keeps for this connection, one command at a time.
+  // A call the client stopped waiting for (see CommandTimeout) may go on
+  // running after the client closed; the session is destroyed once it
+  // returned, on that thread.
   virtual std::string Execute(const std::string& command,
                               const std::vector<std::string>& params) = 0;
 };
@@ -53,6 +60,12 @@ ZOR_EXPORT void RegisterService(const std::string& name,
                                 std::shared_ptr<Service> service);
 ZOR_EXPORT void UnregisterService(const std::string& name);
 ZOR_EXPORT void UnregisterAllServices();
+
+// How long a client's Execute waits for the service's answer before it
+// answers "E" and closes the connection (5 s unless set). Process-wide;
+// clamped to at least 1 ms. Read at the start of each command.
+ZOR_EXPORT void SetCommandTimeout(std::chrono::milliseconds bound);
+ZOR_EXPORT std::chrono::milliseconds CommandTimeout();
 
 }  // namespace zor
 

@@ -1,0 +1,250 @@
+// A long run of AV objects created and destroyed while the scripted player
+// floods each one's connection from its service thread, the main loop
+// pumps the deliveries, and the page registers a new progress callback
+// every few pumps. It checks what no short test can: that resident memory
+// stays flat once warm, that the page sees every event of an object it
+// kept exactly once and in order (a prefix of them when the object was
+// destroyed under fire), and that nothing stops making progress.
+//   module_soak [--seconds N] [--min-rate EVENTS_PER_S] [--max-rss-growth-kb KB]
+// A zero rate or growth is reported, not checked (sanitizer builds).
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "LogCapture.h"
+#include "TestBrowser.h"
+#include "Transcript.h"
+#include "avobject/plRuvoAVObject.h"
+#include "zor/ScriptedService.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using NSPlRuvoAVObject::CPlRuvoAVObject;
+
+constexpr int kProgressEvent = 14;
+constexpr int kEventsPerObject = 5000;
+constexpr int kInFlight = 1024;        // the flood stays this far ahead of the page
+constexpr int kPumpsPerCallback = 3;   // the page re-registers this often
+constexpr auto kStallLimit = std::chrono::seconds(20);
+
+struct Settings {
+  double seconds = 60;
+  double minRate = 50000;
+  long maxGrowthKb = 1024;
+};
+
+bool ReadSettings(int argc, char** argv, Settings* settings) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string name = argv[i];
+    char* end = nullptr;
+    const double value = strtod(argv[i + 1], &end);
+    if (*end != '\0' || value < 0) return false;
+    if (name == "--seconds") settings->seconds = value;
+    else if (name == "--min-rate") settings->minRate = value;
+    else if (name == "--max-rss-growth-kb") settings->maxGrowthKb = static_cast<long>(value);
+    else return false;
+  }
+  return argc % 2 == 1;
+}
+
+long ResidentKb() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0;
+  long resident = 0;
+  statm >> size >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Ends the process when the run stops making progress: a deadlock fails
+// the soak instead of hanging it.
+class Watchdog {
+ public:
+  Watchdog() : m_thread([this] { Watch(); }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_done = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+  }
+  void Progress() { m_progress.fetch_add(1, std::memory_order_relaxed); }
+
+ private:
+  void Watch() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    uint64_t seen = m_progress.load();
+    while (!m_wake.wait_for(lock, kStallLimit, [&] { return m_done; })) {
+      const uint64_t now = m_progress.load();
+      if (now == seen) {
+        fprintf(stderr, "soak: no progress for %lld s: deadlock\n",
+                static_cast<long long>(kStallLimit.count()));
+        std::abort();
+      }
+      seen = now;
+    }
+  }
+
+  std::atomic<uint64_t> m_progress{0};
+  std::mutex m_mutex;
+  std::condition_variable m_wake;
+  bool m_done = false;
+  std::thread m_thread;
+};
+
+struct Totals {
+  uint64_t objects = 0;
+  uint64_t destroyedEarly = 0;
+  uint64_t delivered = 0;
+  uint64_t callbacks = 0;
+};
+
+// One object's life: created, flooded, its callback swapped while the main
+// loop pumps, destroyed either after the page saw every event or halfway.
+// Returns an empty text when what the page saw was right.
+std::string RunOneObject(testbrowser::TestBrowser& browser, Watchdog& watchdog, bool destroyEarly,
+                         Totals* totals) {
+  auto service = std::make_shared<zor::ScriptedService>();
+  zor::RegisterService("Player", service);
+  NPP_t npp{};
+  auto object = std::make_unique<CPlRuvoAVObject>();
+  object->mnpInstance = &npp;
+  std::shared_ptr<zor::ScriptedConnection> connection = service->Connection(0);
+  if (!connection) return "the object opened no player connection";
+
+  std::vector<NPObject*> callbacks;  // the page's, in registration order
+  std::atomic<int> seen{0};
+  auto registerCallback = [&] {
+    NPObject* function = browser.CreateFunction("progress");
+    browser.OnCall(function, [&seen] { seen.fetch_add(1, std::memory_order_release); });
+    object->SetonUpdateProgress(nullptr, nullptr, function);
+    callbacks.push_back(function);
+  };
+  registerCallback();
+
+  std::atomic<bool> stop{false};
+  std::thread flood([&] {
+    for (int i = 0; i < kEventsPerObject && !stop.load(std::memory_order_relaxed); ++i) {
+      while (i - seen.load(std::memory_order_acquire) > kInFlight && !stop) {
+        std::this_thread::yield();
+      }
+      connection->Emit(kProgressEvent, std::to_string(i), "flood");
+    }
+  });
+
+  const int target = destroyEarly ? kEventsPerObject / 2 : kEventsPerObject;
+  for (int pump = 1; seen.load() < target; ++pump) {
+    if (browser.RunPendingAsyncCalls() > 0) {
+      watchdog.Progress();
+    } else {
+      std::this_thread::yield();  // the flood's threads share the cores
+    }
+    if (pump % kPumpsPerCallback == 0) registerCallback();
+  }
+  if (destroyEarly) {
+    object.reset();  // under fire: the flood is still sending
+    browser.InstanceDestroyed(&npp);
+    browser.RunPendingAsyncCalls();  // what was queued reaches nothing now
+  }
+  stop = true;
+  flood.join();
+  if (!destroyEarly) {
+    object.reset();
+    browser.InstanceDestroyed(&npp);
+  }
+
+  // The page's calls, across its callbacks in the order registered, must
+  // be 0, 1, 2, ... : all of them, or a prefix when destroyed first.
+  std::string failure;
+  int next = 0;
+  for (NPObject* function : callbacks) {
+    for (const testbrowser::FunctionCall& call : browser.CallsOf(function)) {
+      if (failure.empty() &&
+          (call.args.size() != 2 || call.args[0] != std::to_string(next) || call.args[1] != "flood")) {
+        failure = "event " + std::to_string(next) + " arrived as " +
+                  (call.args.empty() ? std::string("nothing") : call.args[0]);
+      }
+      ++next;
+    }
+    browser.Table().releaseobject(function);
+  }
+  if (failure.empty() && !destroyEarly && next != kEventsPerObject) {
+    failure = std::to_string(next) + " of " + std::to_string(kEventsPerObject) + " events arrived";
+  }
+  if (failure.empty() && !browser.Errors().empty()) failure = browser.Errors().front();
+
+  totals->objects += 1;
+  totals->destroyedEarly += destroyEarly ? 1 : 0;
+  totals->delivered += static_cast<uint64_t>(next);
+  totals->callbacks += callbacks.size();
+  zor::UnregisterService("Player");
+  testbrowser::ClearTranscript();
+  return failure;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Settings settings;
+  if (!ReadSettings(argc, argv, &settings)) {
+    fprintf(stderr, "usage: %s [--seconds N] [--min-rate EVENTS_PER_S] [--max-rss-growth-kb KB]\n",
+            argv[0]);
+    return 2;
+  }
+  testbrowser::TestBrowser browser;
+  browser.InstallIntoModule();
+  testbrowser::SetLogHookInstalled(false);  // a log line per event would be the load
+
+  Watchdog watchdog;
+  Totals totals;
+  const auto start = Clock::now();
+  const auto end = start + std::chrono::duration<double>(settings.seconds);
+  const auto warm = start + std::chrono::duration<double>(settings.seconds / 4);
+  long warmKb = 0;
+  std::string failure;
+  for (uint64_t round = 0; failure.empty() && (round < 2 || Clock::now() < end); ++round) {
+    failure = RunOneObject(browser, watchdog, round % 4 == 3, &totals);
+    if (warmKb == 0 && Clock::now() >= warm) warmKb = ResidentKb();
+  }
+  const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+  const long endKb = ResidentKb();
+  if (warmKb == 0) warmKb = endKb;
+  const double rate = static_cast<double>(totals.delivered) / elapsed;
+  printf("soak: %.1f s, %llu objects (%llu destroyed under fire), %llu callbacks registered\n",
+         elapsed, static_cast<unsigned long long>(totals.objects),
+         static_cast<unsigned long long>(totals.destroyedEarly),
+         static_cast<unsigned long long>(totals.callbacks));
+  printf("soak: %llu events to the page, %.0f per second\n",
+         static_cast<unsigned long long>(totals.delivered), rate);
+  printf("soak: resident %ld kB after warm-up, %ld kB at the end (%+ld kB)\n", warmKb, endKb,
+         endKb - warmKb);
+
+  int code = 0;
+  if (!failure.empty()) {
+    fprintf(stderr, "soak: FAILED: %s\n", failure.c_str());
+    code = 1;
+  }
+  if (settings.minRate > 0 && rate < settings.minRate) {
+    fprintf(stderr, "soak: FAILED: %.0f events per second, below %.0f\n", rate, settings.minRate);
+    code = 1;
+  }
+  if (settings.maxGrowthKb > 0 && endKb - warmKb >= settings.maxGrowthKb) {
+    fprintf(stderr, "soak: FAILED: resident memory grew %ld kB, limit %ld kB\n", endKb - warmKb,
+            settings.maxGrowthKb);
+    code = 1;
+  }
+  if (code == 0) printf("soak: PASS\n");
+  return code;
+}
