@@ -5,7 +5,8 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             libjavascriptcoregtk-4.1-dev libgumbo-dev \
             libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools \
             gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad \
-            gstreamer1.0-x libsoup-3.0-dev
+            gstreamer1.0-x libsoup-3.0-dev \
+            libwebkit2gtk-4.1-dev xvfb xauth
 ARMHF_PACKAGES := cmake make g++ crossbuild-essential-armhf qemu-user libgtest-dev
 
 .PHONY: all deps build test test-sanitizers test-asan test-tsan demo test-armhf clean

@@ -279,6 +279,10 @@ JSObjectRef ScriptBridge::Wrap(NPObject* object, const Element* element) {
   return JSObjectMake(Context(), WrapperClass(), data);
 }
 
+bool ScriptBridge::IsMethod(JSValueRef value) const {
+  return JSValueIsObjectOfClass(Context(), value, MethodClass());
+}
+
 NPObject* ScriptBridge::NpObjectInside(JSValueRef value) const {
   JSContextRef ctx = Context();
   if (!JSValueIsObjectOfClass(ctx, value, WrapperClass())) return nullptr;

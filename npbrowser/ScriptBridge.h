@@ -52,6 +52,9 @@ class ScriptBridge {
   // An NPObject as a script object that holds one reference on it. With an
   // element, names the NPObject does not know fall back to the element.
   JSObjectRef Wrap(NPObject* object, const Element* element);
+  // Whether a value is a wrapper's method as read from it, which calls the
+  // module only with that wrapper as `this`.
+  bool IsMethod(JSValueRef value) const;
   // The NPObject inside a wrapper (borrowed), or null.
   NPObject* NpObjectInside(JSValueRef value) const;
   // Drops every reference that wrappers still hold. For shutdown.

@@ -8,6 +8,9 @@ namespace npbrowser {
 
 ScriptEngine::ScriptEngine() : m_context(JSGlobalContextCreate(nullptr)) {}
 
+ScriptEngine::ScriptEngine(JSGlobalContextRef pageContext)
+    : m_context(JSGlobalContextRetain(pageContext)) {}
+
 ScriptEngine::~ScriptEngine() { JSGlobalContextRelease(m_context); }
 
 JSObjectRef ScriptEngine::Global() const { return JSContextGetGlobalObject(m_context); }

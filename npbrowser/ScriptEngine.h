@@ -16,7 +16,10 @@ class ScriptEngine {
  public:
   using UncaughtHandler = std::function<void(const std::string& report)>;
 
+  // A context of its own.
   ScriptEngine();
+  // A context the embedding browser made (a page's): retained, not owned.
+  explicit ScriptEngine(JSGlobalContextRef pageContext);
   ~ScriptEngine();
   ScriptEngine(const ScriptEngine&) = delete;
   ScriptEngine& operator=(const ScriptEngine&) = delete;

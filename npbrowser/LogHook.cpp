@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-namespace tvhost {
+namespace npbrowser {
 
 namespace {
 
@@ -37,8 +37,8 @@ void PrintModuleMessage(int /*module*/, int level, const char* format, ...) {
 
 void SetModuleLogLevel(int level) { gLogLevel.store(level); }
 
-}  // namespace tvhost
+}  // namespace npbrowser
 
 extern "C" {
-WeWebKitPrintFunc weWebKitPrint = tvhost::PrintModuleMessage;
+WeWebKitPrintFunc weWebKitPrint = npbrowser::PrintModuleMessage;
 }
