@@ -9,7 +9,7 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             libwebkit2gtk-4.1-dev xvfb xauth
 ARMHF_PACKAGES := cmake make g++ crossbuild-essential-armhf qemu-user libgtest-dev
 
-.PHONY: all deps build test test-sanitizers test-asan test-tsan demo test-armhf clean
+.PHONY: all deps build test test-sanitizers test-asan test-tsan demo tv test-armhf clean
 
 all: build
 
@@ -49,6 +49,15 @@ else
 	@test -s $(DEMO_MEDIA)/bars.mp4 || $(DEMO_GST) tools/make-player-test-media.sh $(DEMO_MEDIA)
 	@$(DEMO_GST) build/default/tvhost/tvhost --player gst --snapshot-dir $(DEMO_SNAPSHOTS) \
 	  --arg file://$(abspath $(DEMO_MEDIA))/bars.mp4 examples/player-gst.html
+endif
+
+# The demo page in tvbrowser's window, driven by the keyboard; HEADLESS=1
+# runs it in tvbrowser's own virtual display.
+tv: build
+ifeq ($(HEADLESS),1)
+	@env -u DISPLAY build/default/tvbrowser/tvbrowser --headless --time-scale 4 examples/player.html
+else
+	@build/default/tvbrowser/tvbrowser --time-scale 4 --timeout 3600 examples/player.html
 endif
 
 test-armhf:

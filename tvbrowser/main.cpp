@@ -33,6 +33,7 @@ struct Options {
   gboolean checkLeaks = FALSE;
   gboolean headless = FALSE;
   gchar** args = nullptr;
+  gchar* keys = nullptr;
   gchar** page = nullptr;
 };
 
@@ -71,6 +72,7 @@ GVariant* ExtensionSettings(const Options& o) {
   add("media-duration", std::to_string(o.mediaDuration));
   add("time-scale", std::to_string(o.timeScale));
   add("osd-resolution", std::to_string(o.osdResolution));
+  add("keys", o.keys != nullptr ? o.keys : "");
   for (gchar** arg = o.args; arg != nullptr && *arg != nullptr; ++arg) add("arg", *arg);
   return g_variant_builder_end(&builder);
 }
@@ -102,6 +104,11 @@ int main(int argc, char** argv) {
       {"app-name", 0, 0, G_OPTION_ARG_STRING, &o.appName, "Answer for browser variable 20 (default tvbrowser)", "TEXT"},
       {"check-leaks", 0, 0, G_OPTION_ARG_NONE, &o.checkLeaks, "Report NPObjects and blocks left at exit, exit code 3", nullptr},
       {"headless", 0, 0, G_OPTION_ARG_NONE, &o.headless, "No window; an own Xvfb when DISPLAY is unset", nullptr},
+      {"keys", 0, 0, G_OPTION_ARG_STRING, &o.keys,
+       "Keys sent after the load event, e.g. \"RIGHT RIGHT ENTER wait:1500 RED\": LEFT UP RIGHT "
+       "DOWN ENTER BACK RED GREEN YELLOW BLUE PLAY PAUSE STOP FAST_FWD REWIND 0-9, wait:MS. "
+       "In the window: arrows, Enter, digits; Backspace BACK; F1-F4 RED GREEN YELLOW BLUE; "
+       "P PLAY, Space PAUSE, S STOP, F FAST_FWD, R REWIND", "KEYS"},
       {"arg", 0, 0, G_OPTION_ARG_STRING_ARRAY, &o.args, "Appended to tvhost.args (repeatable)", "TEXT"},
       {"extension-dir", 0, G_OPTION_FLAG_HIDDEN, G_OPTION_ARG_FILENAME, &o.extensionDir, "", "DIR"},
       {G_OPTION_REMAINING, 0, 0, G_OPTION_ARG_FILENAME_ARRAY, &o.page, "", "PAGE.html|URL"},

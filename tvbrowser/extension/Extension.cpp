@@ -61,6 +61,7 @@ struct Settings {
   int osdResolution = 2;
   int appId = 0;
   std::string appName;
+  std::string keys;
   std::vector<std::string> args;
 };
 
@@ -82,6 +83,7 @@ Settings ReadSettings(GVariant* data) {
     if (k == "osd-resolution") settings.osdResolution = atoi(value);
     if (k == "app-id") settings.appId = atoi(value);
     if (k == "app-name") settings.appName = value;
+    if (k == "keys") settings.keys = value;
     if (k == "arg") settings.args.push_back(value);
   }
   return settings;
@@ -212,6 +214,7 @@ class Extension {
       m_poster.Post([this] { Finish(1); });
       return JSValueMakeUndefined(c);
     });
+    SetProperty(ctx, np, "keys", MakeString(ctx, m_settings.keys));
     JSValueRef bootstrap = nullptr;
     if (m_session->engine.Evaluate(kPageBootstrap, "(tvbrowser)", 1, nullptr, &bootstrap)) {
       m_session->engine.Call(JSValueToObject(ctx, bootstrap, nullptr), nullptr, {np}, nullptr);

@@ -83,6 +83,41 @@ const char kPageBootstrap[] = R"JS((function (np) {
     np.fail(where + ":" + event.lineno + ": " + event.message);
   });
   window.addEventListener("unhandledrejection", event => np.fail("unhandled rejection: " + event.reason));
+  // The remote control: keys sent as keydown then keyup with the TV's key
+  // codes, to the focused element as a keyboard would. The window's own
+  // keys that differ on the TV (F1-F4 for the colour keys, Backspace for
+  // BACK, P/Space, S, F, R for the transport keys) are sent again as those.
+  function sendKey(code) {
+    const target = document.activeElement || document.body || document;
+    for (const type of ["keydown", "keyup"]) {
+      const event = new KeyboardEvent(type, { bubbles: true, cancelable: true });
+      Object.defineProperty(event, "keyCode", { value: code });
+      Object.defineProperty(event, "which", { value: code });
+      target.dispatchEvent(event);
+    }
+  }
+  const windowKeys = { F1: 403, F2: 404, F3: 405, F4: 406, Backspace: 461, p: 415,
+                       " ": 19, s: 413, f: 417, r: 412 };
+  window.addEventListener("keydown", event => {
+    const code = windowKeys[event.key];
+    if (event.isTrusted && code !== undefined) {
+      event.stopImmediatePropagation();
+      event.preventDefault();
+      sendKey(code);
+    }
+  }, true);
+  window.addEventListener("load", () => {
+    const steps = np.keys.split(/\s+/).filter(Boolean);
+    (function next() {
+      if (steps.length === 0) return;
+      const step = steps.shift();
+      if (step.startsWith("wait:")) return setTimeout(next, Number(step.slice(5)) || 0);
+      const code = step.startsWith("VK_") ? KeyEvent[step] : KeyEvent["VK_" + step.toUpperCase()];
+      if (code === undefined) return np.fail("--keys: unknown key " + step);
+      sendKey(code);
+      setTimeout(next, 0);
+    })();
+  });
   document.addEventListener("DOMContentLoaded", () => {
     for (const element of document.querySelectorAll("object")) instance(element);
   });
