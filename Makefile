@@ -5,12 +5,13 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             libjavascriptcoregtk-4.1-dev libgumbo-dev \
             libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools \
             gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad \
-            gstreamer1.0-x libsoup-3.0-dev xvfb
+            gstreamer1.0-x libsoup-3.0-dev \
+            libwebkit2gtk-4.1-dev xvfb xauth
 # The fuzzers build with Debian's clang and its libFuzzer runtime.
 FUZZ_PACKAGES := $(PACKAGES) clang-14 libclang-rt-14-dev
 ARMHF_PACKAGES := cmake make g++ crossbuild-essential-armhf qemu-user libgtest-dev
 
-.PHONY: all deps build test test-sanitizers test-asan test-tsan demo test-armhf fuzz bench \
+.PHONY: all deps build test test-sanitizers test-asan test-tsan demo tv test-armhf fuzz bench \
         soak soak-asan soak-tsan clean
 
 all: build
@@ -71,6 +72,15 @@ else
 	@test -s $(DEMO_MEDIA)/bars.mp4 || $(DEMO_GST) tools/make-player-test-media.sh $(DEMO_MEDIA)
 	@$(DEMO_GST) build/default/tvhost/tvhost --player gst --snapshot-dir $(DEMO_SNAPSHOTS) \
 	  --arg file://$(abspath $(DEMO_MEDIA))/bars.mp4 examples/player-gst.html
+endif
+
+# The demo page in tvbrowser's window, driven by the keyboard; HEADLESS=1
+# runs it in tvbrowser's own virtual display.
+tv: build
+ifeq ($(HEADLESS),1)
+	@env -u DISPLAY build/default/tvbrowser/tvbrowser --headless --time-scale 4 examples/player.html
+else
+	@build/default/tvbrowser/tvbrowser --time-scale 4 --timeout 3600 examples/player.html
 endif
 
 test-armhf:

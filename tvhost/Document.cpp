@@ -5,13 +5,6 @@
 
 namespace tvhost {
 
-const std::string* Element::Attribute(const std::string& name) const {
-  for (const auto& attribute : attributes) {
-    if (attribute.first == name) return &attribute.second;
-  }
-  return nullptr;
-}
-
 Element& Document::Add(Element element) {
   m_elements.push_back(std::make_unique<Element>(std::move(element)));
   return *m_elements.back();

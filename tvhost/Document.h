@@ -7,15 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "Element.h"
+
 namespace tvhost {
 
-struct Element {
-  std::string tag;  // lower case
-  std::vector<std::pair<std::string, std::string>> attributes;  // in order
-
-  // Null when the element has no such attribute.
-  const std::string* Attribute(const std::string& name) const;
-};
+using npbrowser::Element;
 
 class Document {
  public:

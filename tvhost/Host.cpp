@@ -24,13 +24,15 @@
 #include "ScriptBridge.h"
 #include "ScriptEngine.h"
 #include "ScriptedPlayerBridge.h"
-#include "SimPlayer.h"
-#include "VideoService.h"
 #include "Watchdog.h"
 #include "players/GstPlayerService.h"
+#include "players/SimPlayer.h"
+#include "players/VideoService.h"
 #include "zor/ScriptedService.h"
 
 namespace tvhost {
+
+using namespace npbrowser;
 
 namespace {
 
@@ -187,7 +189,7 @@ int Host::Run() {
       zor::RegisterService("Player", scripted);
       break;
     case PlayerKind::kSim:
-      zor::RegisterService("Player", std::make_shared<SimPlayerService>(SimPlayerSettings{
+      zor::RegisterService("Player", std::make_shared<players::SimPlayerService>(players::SimPlayerSettings{
                                          m_options.mediaDurationSeconds, m_options.timeScale}));
       break;
     case PlayerKind::kGst: {
@@ -205,7 +207,7 @@ int Host::Run() {
       break;
     }
   }
-  zor::RegisterService("Video", std::make_shared<VideoService>(m_options.osdResolution));
+  zor::RegisterService("Video", std::make_shared<players::VideoService>(m_options.osdResolution));
 
   auto session = std::make_unique<Session>(*this, loop, browser, module, scripted, plane);
   browser.SetBridge(&session->bridge);

@@ -8,10 +8,14 @@
 
 #include "Options.h"
 
+namespace npbrowser {
+class PluginModule;
+}  // namespace npbrowser
+
 namespace tvhost {
 
 class MainLoop;
-class PluginModule;
+using npbrowser::PluginModule;
 
 constexpr int kExitScriptError = 1;
 constexpr int kExitLoadError = 2;

@@ -13,15 +13,16 @@
 #include <memory>
 #include <mutex>
 
+#include "TaskPoster.h"
+
 namespace tvhost {
 
-class MainLoop {
+class MainLoop : public npbrowser::TaskPoster {
  public:
-  using Task = std::function<void()>;
   using Clock = std::chrono::steady_clock;
 
   // Any thread; wakes the loop.
-  void Post(Task task);
+  void Post(Task task) override;
   // Any thread; Run returns after the task it is running.
   void Stop();
   bool StopRequested() const;

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "NumberMode.h"
+
 namespace tvhost {
 
 // How whole numbers from script reach the module: as doubles (the WebKit
 // family of browsers) or as 32-bit integers (the Mozilla family).
-enum class NumberMode { kDouble, kInt32 };
+using npbrowser::NumberMode;
 
 // The player service registered as "Player": simulated, driven by page
 // script, or GStreamer decoding real media into the video plane.

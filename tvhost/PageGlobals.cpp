@@ -14,6 +14,8 @@
 
 namespace tvhost {
 
+using namespace npbrowser;
+
 namespace {
 
 JSObjectRef NewObject(JSContextRef ctx, JSObjectRef parent, const std::string& name) {

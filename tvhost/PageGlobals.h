@@ -11,13 +11,19 @@
 #include <unordered_map>
 #include <vector>
 
+namespace npbrowser {
+class ScriptBridge;
+class ScriptEngine;
+struct Element;
+}  // namespace npbrowser
+
 namespace tvhost {
 
 class Document;
 class MainLoop;
-class ScriptBridge;
-class ScriptEngine;
-struct Element;
+using npbrowser::Element;
+using npbrowser::ScriptBridge;
+using npbrowser::ScriptEngine;
 
 class PageGlobals {
  public:

@@ -14,6 +14,8 @@
 
 namespace tvhost {
 
+using namespace npbrowser;
+
 namespace {
 
 std::string Lower(std::string text) {

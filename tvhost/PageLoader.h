@@ -8,11 +8,16 @@
 #include <functional>
 #include <string>
 
+namespace npbrowser {
+class ScriptEngine;
+struct Element;
+}  // namespace npbrowser
+
 namespace tvhost {
 
 class Document;
-class ScriptEngine;
-struct Element;
+using npbrowser::Element;
+using npbrowser::ScriptEngine;
 
 class PageLoader {
  public:

@@ -6,6 +6,8 @@
 
 namespace tvhost {
 
+using namespace npbrowser;
+
 namespace {
 
 // Well inside NAME_MAX (255 on the file systems a development machine

@@ -21,6 +21,8 @@
 #include "ScriptEngine.h"
 
 namespace tvhost {
+
+using namespace npbrowser;
 namespace {
 
 // A plug-in object whose one method, "raise", throws through NPN_SetException.
@@ -89,7 +91,7 @@ void RunCall(void* data) {
   int call = *static_cast<int*>(data);
   gSeen.offMainThread |= !Browser::Current().OnMainThread();
   gSeen.outOfOrder |= gSeen.next[call / kCalls]++ != call % kCalls;
-  if (++gSeen.total == kThreads * kCalls) Browser::Current().Loop().Stop();
+  if (++gSeen.total == kThreads * kCalls) static_cast<MainLoop&>(Browser::Current().Loop()).Stop();
 }
 
 TEST_F(NpnTest, AsyncCallsFromManyThreadsRunOnTheMainThreadInEachThreadsOrder) {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "SimPlayer.h"
+#include "players/SimPlayer.h"
 
-namespace tvhost {
+namespace players {
 namespace {
 
 struct RecordingSink : zor::EventSink {
@@ -72,4 +72,4 @@ TEST(SimPlayerTest, PlaybackBuffersPlaysReportsProgressFinishesAndRestarts) {
 }
 
 }  // namespace
-}  // namespace tvhost
+}  // namespace players

@@ -1,0 +1,349 @@
+// tvbrowser's web-process extension: loads the module once per web process
+// and, for each page, makes its plug-in elements the module's instances
+// through the shared NPAPI browser library. Ends the run by a message to the
+// browser process with the exit code, after the teardown a browser does.
+#include <dlfcn.h>
+#include <webkit2/webkit-web-extension.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "Browser.h"
+#include "Element.h"
+#include "JsUtil.h"
+#include "LeakLedger.h"
+#include "LogHook.h"
+#include "PageBootstrap.h"
+#include "PluginInstances.h"
+#include "PluginModule.h"
+#include "ScriptBridge.h"
+#include "ScriptEngine.h"
+#include "ScriptedPlayerBridge.h"
+#include "TaskPoster.h"
+#include "players/SimPlayer.h"
+#include "players/VideoService.h"
+#include "zor/ScriptedService.h"
+#include "zor/ServiceRegistry.h"
+
+namespace tvbrowser {
+namespace {
+
+using namespace npbrowser;
+
+constexpr int kExitLoadError = 2;
+constexpr int kExitLeaks = 3;
+
+// The web process's GLib main context is its main thread's loop.
+class GlibTaskPoster : public TaskPoster {
+ public:
+  void Post(Task task) override {
+    g_main_context_invoke_full(
+        nullptr, G_PRIORITY_DEFAULT,
+        [](gpointer data) {
+          (*static_cast<Task*>(data))();
+          return G_SOURCE_REMOVE;
+        },
+        new Task(std::move(task)), [](gpointer data) { delete static_cast<Task*>(data); });
+  }
+};
+
+struct Settings {
+  std::string plugin;
+  std::string player = "sim";
+  int logLevel = 0;
+  int widgetWidth = 1280;
+  int widgetHeight = 720;
+  bool checkLeaks = false;
+  double mediaDuration = 30;
+  double timeScale = 1;
+  int osdResolution = 2;
+  int appId = 0;
+  std::string appName;
+  std::string keys;
+  std::vector<std::string> args;
+};
+
+Settings ReadSettings(GVariant* data) {
+  Settings settings;
+  GVariantIter iter;
+  const char* key;
+  const char* value;
+  g_variant_iter_init(&iter, data);
+  while (g_variant_iter_next(&iter, "(&s&s)", &key, &value)) {
+    std::string k = key;
+    if (k == "plugin") settings.plugin = value;
+    if (k == "player") settings.player = value;
+    if (k == "log-level") settings.logLevel = atoi(value);
+    if (k == "widget") sscanf(value, "%dx%d", &settings.widgetWidth, &settings.widgetHeight);
+    if (k == "check-leaks") settings.checkLeaks = true;
+    if (k == "media-duration") settings.mediaDuration = g_ascii_strtod(value, nullptr);
+    if (k == "time-scale") settings.timeScale = g_ascii_strtod(value, nullptr);
+    if (k == "osd-resolution") settings.osdResolution = atoi(value);
+    if (k == "app-id") settings.appId = atoi(value);
+    if (k == "app-name") settings.appName = value;
+    if (k == "keys") settings.keys = value;
+    if (k == "arg") settings.args.push_back(value);
+  }
+  return settings;
+}
+
+// One page's script context and the plug-in instances in it.
+struct PageSession {
+  PageSession(JSGlobalContextRef context, Browser& browser, PluginModule& module)
+      : engine(context), bridge(engine, browser, NumberMode::kDouble),
+        instances(module, browser, bridge) {}
+  ~PageSession() {
+    for (auto& entry : elements) JSValueUnprotect(engine.Context(), entry.first);
+  }
+  ScriptEngine engine;
+  ScriptBridge bridge;
+  PluginInstances instances;
+  std::map<JSObjectRef, std::unique_ptr<Element>> elements;  // protected keys
+  std::unique_ptr<ScriptedPlayerBridge> player;
+};
+
+class Extension {
+ public:
+  Extension(WebKitWebExtension* extension, Settings settings)
+      : m_settings(std::move(settings)), m_browser(m_poster, m_ledger) {
+    SetModuleLogLevel(m_settings.logLevel);
+    m_browser.SetAppIdentity(m_settings.appId, m_settings.appName);
+    std::string error;
+    if (!m_module.Load(m_settings.plugin, &error) ||
+        !m_module.Initialize(m_browser.Funcs(), &error)) {
+      m_loadError = "cannot load module " + m_settings.plugin + ": " + error;
+    }
+    RegisterServices();
+    g_signal_connect(extension, "page-created", G_CALLBACK(OnPageCreated), this);
+    g_signal_connect(webkit_script_world_get_default(), "window-object-cleared",
+                     G_CALLBACK(OnWindowObjectCleared), this);
+  }
+
+ private:
+  void RegisterServices() {
+    if (m_settings.player == "scripted") {
+      m_scripted = std::make_shared<zor::ScriptedService>();
+      zor::RegisterService("Player", m_scripted);
+    } else {
+      zor::RegisterService("Player", std::make_shared<players::SimPlayerService>(
+                                         players::SimPlayerSettings{m_settings.mediaDuration,
+                                                                    m_settings.timeScale}));
+    }
+    zor::RegisterService("Video", std::make_shared<players::VideoService>(m_settings.osdResolution));
+  }
+
+  static void OnPageCreated(WebKitWebExtension*, WebKitWebPage* page, Extension* self) {
+    self->m_page = page;
+    g_signal_connect(page, "user-message-received", G_CALLBACK(OnMessage), self);
+  }
+
+  // The browser process asks for the teardown when it ends the run itself.
+  static gboolean OnMessage(WebKitWebPage*, WebKitUserMessage* message, Extension* self) {
+    if (g_strcmp0(webkit_user_message_get_name(message), "finish") != 0) return FALSE;
+    self->Finish(0);
+    return TRUE;
+  }
+
+  static void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage*,
+                                    WebKitFrame* frame, Extension* self) {
+    if (!webkit_frame_is_main_frame(frame)) return;
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    JSGlobalContextRef context = webkit_frame_get_javascript_context_for_script_world(frame, world);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    self->StartPage(context);
+  }
+
+  void StartPage(JSGlobalContextRef context) {
+    if (!m_loadError.empty()) {
+      fprintf(stderr, "tvbrowser: %s\n", m_loadError.c_str());
+      SendExit(kExitLoadError);
+      return;
+    }
+    EndPage();  // navigation and reload end the previous page's instances
+    m_session = std::make_unique<PageSession>(context, m_browser, m_module);
+    m_browser.SetBridge(&m_session->bridge);
+    m_session->engine.SetUncaughtHandler([this](const std::string& report) {
+      fprintf(stderr, "%s\n", report.c_str());
+      m_poster.Post([this] { Finish(1); });
+    });
+    InstallGlobals(context);
+  }
+
+  void EndPage() {
+    if (!m_session) return;
+    m_session->instances.DestroyAll();
+    m_session->bridge.ReleaseWrappedObjects();
+    m_browser.SetBridge(nullptr);
+    m_session.reset();
+  }
+
+  void InstallGlobals(JSGlobalContextRef ctx) {
+    JSObjectRef global = JSContextGetGlobalObject(ctx);
+    JSObjectRef widget = JSObjectMake(ctx, nullptr, nullptr);
+    SetProperty(ctx, widget, "width", JSValueMakeNumber(ctx, m_settings.widgetWidth));
+    SetProperty(ctx, widget, "height", JSValueMakeNumber(ctx, m_settings.widgetHeight));
+    SetProperty(ctx, global, "curWidget", widget);
+    InstallKeyEvent(ctx, global);
+    InstallTestGlobal(ctx, global);
+
+    JSObjectRef np = JSObjectMake(ctx, nullptr, nullptr);
+    SetFunction(ctx, np, "handles", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
+      return JSValueMakeBoolean(c, !a.empty() && m_module.HandlesType(ToStdString(c, a[0])));
+    });
+    SetFunction(ctx, np, "create", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) -> JSValueRef {
+      return CreateInstance(c, a);
+    });
+    SetFunction(ctx, np, "destroy", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
+      DestroyInstance(c, a.empty() ? nullptr : JSValueToObject(c, a[0], nullptr));
+      return JSValueMakeUndefined(c);
+    });
+    SetFunction(ctx, np, "isMethod", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
+      return JSValueMakeBoolean(c, m_session && !a.empty() && m_session->bridge.IsMethod(a[0]));
+    });
+    SetFunction(ctx, np, "print", [](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
+      std::string line = a.size() > 1 ? ToStdString(c, a[1]) + "\n" : "\n";
+      FILE* out = a.size() > 0 && JSValueToNumber(c, a[0], nullptr) == 2 ? stderr : stdout;
+      fwrite(line.data(), 1, line.size(), out);
+      fflush(out);
+      return JSValueMakeUndefined(c);
+    });
+    SetFunction(ctx, np, "fail", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
+      fprintf(stderr, "%s\n", a.empty() ? "uncaught error" : ToStdString(c, a[0]).c_str());
+      m_poster.Post([this] { Finish(1); });
+      return JSValueMakeUndefined(c);
+    });
+    SetProperty(ctx, np, "keys", MakeString(ctx, m_settings.keys));
+    JSValueRef bootstrap = nullptr;
+    if (m_session->engine.Evaluate(kPageBootstrap, "(tvbrowser)", 1, nullptr, &bootstrap)) {
+      m_session->engine.Call(JSValueToObject(ctx, bootstrap, nullptr), nullptr, {np}, nullptr);
+    }
+  }
+
+  static void InstallKeyEvent(JSContextRef ctx, JSObjectRef global) {
+    static const std::pair<const char*, int> kKeys[] = {
+        {"VK_LEFT", 37},  {"VK_UP", 38},      {"VK_RIGHT", 39},    {"VK_DOWN", 40},
+        {"VK_ENTER", 13}, {"VK_BACK", 461},   {"VK_RED", 403},     {"VK_GREEN", 404},
+        {"VK_YELLOW", 405}, {"VK_BLUE", 406}, {"VK_PLAY", 415},    {"VK_PAUSE", 19},
+        {"VK_STOP", 413}, {"VK_FAST_FWD", 417}, {"VK_REWIND", 412}};
+    JSObjectRef keys = JSObjectMake(ctx, nullptr, nullptr);
+    for (const auto& key : kKeys) SetProperty(ctx, keys, key.first, JSValueMakeNumber(ctx, key.second));
+    for (int digit = 0; digit <= 9; ++digit) {
+      SetProperty(ctx, keys, "VK_" + std::to_string(digit), JSValueMakeNumber(ctx, 48 + digit));
+    }
+    SetProperty(ctx, global, "KeyEvent", keys);
+  }
+
+  void InstallTestGlobal(JSContextRef ctx, JSObjectRef global) {
+    JSObjectRef tvhost = JSObjectMake(ctx, nullptr, nullptr);
+    SetFunction(ctx, tvhost, "exit", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
+      int code = a.empty() ? 0 : static_cast<int>(JSValueToNumber(c, a[0], nullptr));
+      // After the calling script returns: teardown destroys what it runs in.
+      m_poster.Post([this, code] { Finish(code); });
+      return JSValueMakeUndefined(c);
+    });
+    JSObjectRef args = JSObjectMakeArray(ctx, 0, nullptr, nullptr);
+    for (size_t i = 0; i < m_settings.args.size(); ++i) {
+      JSObjectSetPropertyAtIndex(ctx, args, static_cast<unsigned>(i), MakeString(ctx, m_settings.args[i]), nullptr);
+    }
+    SetProperty(ctx, tvhost, "args", args);
+    SetProperty(ctx, global, "tvhost", tvhost);
+    if (m_scripted) {
+      m_session->player = std::make_unique<ScriptedPlayerBridge>(m_session->engine, m_scripted);
+      m_session->player->Install(tvhost);
+    }
+  }
+
+  JSValueRef CreateInstance(JSContextRef ctx, const std::vector<JSValueRef>& a) {
+    // After the run's end the page may still run until the process goes.
+    if (!m_session || a.size() < 3 || !JSValueIsObject(ctx, a[0])) return JSValueMakeNull(ctx);
+    JSObjectRef node = JSValueToObject(ctx, a[0], nullptr);
+    auto element = std::make_unique<Element>();
+    element->tag = "object";
+    JSObjectRef list = JSValueToObject(ctx, a[2], nullptr);
+    int count = static_cast<int>(JSValueToNumber(ctx, GetProperty(ctx, list, "length"), nullptr));
+    for (int i = 0; i < count; ++i) {
+      JSObjectRef pair = JSValueToObject(ctx, JSObjectGetPropertyAtIndex(ctx, list, i, nullptr), nullptr);
+      element->attributes.emplace_back(ToStdString(ctx, JSObjectGetPropertyAtIndex(ctx, pair, 0, nullptr)),
+                                       ToStdString(ctx, JSObjectGetPropertyAtIndex(ctx, pair, 1, nullptr)));
+    }
+    JSObjectRef object = m_session->instances.Create(*element, ToStdString(ctx, a[1]));
+    if (object == nullptr) return JSValueMakeNull(ctx);
+    JSValueProtect(ctx, node);
+    m_session->elements[node] = std::move(element);
+    return object;
+  }
+
+  void DestroyInstance(JSContextRef ctx, JSObjectRef node) {
+    if (!m_session) return;
+    auto it = m_session->elements.find(node);
+    if (it == m_session->elements.end()) return;
+    m_session->instances.Destroy(*it->second);
+    // The element stays: a later access reaches the destroyed object.
+    (void)ctx;
+  }
+
+  // Ends the run once: the teardown a browser does, the leak check, then
+  // the exit code to the browser process.
+  void Finish(int code) {
+    if (m_finished) return;
+    m_finished = true;
+    // The page's script may run on until the process goes, so its session
+    // stays (its wrappers point at the bridge) with no instance left.
+    if (m_session) {
+      m_session->instances.DestroyAll();
+      m_session->bridge.ReleaseWrappedObjects();
+      m_browser.SetBridge(nullptr);
+      m_ended = std::move(m_session);
+    }
+    DrainQueuedTasks();
+    m_module.Shutdown();
+    zor::UnregisterAllServices();
+    DrainQueuedTasks();
+    std::string leaks = m_ledger.Report();
+    if (m_settings.checkLeaks && !leaks.empty()) {
+      fputs(leaks.c_str(), stderr);
+      if (code == 0) code = kExitLeaks;
+    }
+    fflush(stdout);
+    fflush(stderr);
+    SendExit(code);
+  }
+
+  // Releases the browser side posted while instances went away.
+  static void DrainQueuedTasks() {
+    constexpr int kShutdownTaskLimit = 10000;
+    for (int i = 0; i < kShutdownTaskLimit && g_main_context_iteration(nullptr, FALSE); ++i) {
+    }
+  }
+
+  void SendExit(int code) {
+    if (m_page == nullptr) return;
+    webkit_web_page_send_message_to_view(
+        m_page, webkit_user_message_new("exit", g_variant_new_int32(code)), nullptr, nullptr,
+        nullptr);
+  }
+
+  Settings m_settings;
+  GlibTaskPoster m_poster;
+  LeakLedger m_ledger;
+  Browser m_browser;
+  PluginModule m_module;
+  std::string m_loadError;
+  std::shared_ptr<zor::ScriptedService> m_scripted;
+  WebKitWebPage* m_page = nullptr;
+  std::unique_ptr<PageSession> m_session;
+  std::unique_ptr<PageSession> m_ended;
+  bool m_finished = false;
+};
+
+}  // namespace
+}  // namespace tvbrowser
+
+extern "C" __attribute__((visibility("default"))) void
+webkit_web_extension_initialize_with_user_data(WebKitWebExtension* extension,
+                                               GVariant* data) {
+  // Lives as long as the web process.
+  new tvbrowser::Extension(extension, tvbrowser::ReadSettings(data));
+}

@@ -1,0 +1,194 @@
+// tvbrowser: a WebKitGTK browser for TV pages with the AV-object plug-in
+// module in its web process (see extension/). This side opens the page in a
+// window, or headless in a virtual display of its own, and ends the run with
+// the code the page's side sends, or at the timeout.
+#include <gtk/gtk.h>
+#include <unistd.h>
+#include <webkit2/webkit2.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "VirtualDisplay.h"
+
+namespace {
+
+constexpr int kExitLoadError = 2;
+constexpr int kExitTimeout = 124;
+
+struct Options {
+  gchar* plugin = nullptr;
+  gchar* player = nullptr;
+  gchar* widget = nullptr;
+  gchar* extensionDir = nullptr;
+  gint logLevel = 0;
+  gdouble timeout = 60;
+  gdouble mediaDuration = 30;
+  gdouble timeScale = 1;
+  gint osdResolution = 2;
+  gint appId = 0;
+  gchar* appName = nullptr;
+  gboolean checkLeaks = FALSE;
+  gboolean headless = FALSE;
+  gchar** args = nullptr;
+  gchar* keys = nullptr;
+  gchar** page = nullptr;
+};
+
+struct Run {
+  GMainLoop* loop = nullptr;
+  int exitCode = 0;
+  bool done = false;
+  void End(int code) {
+    if (done) return;
+    done = true;
+    exitCode = code;
+    g_main_loop_quit(loop);
+  }
+};
+
+std::string BesideSelf(const std::string& name) {
+  char path[4096];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  std::string self = length > 0 ? std::string(path, static_cast<size_t>(length)) : "";
+  return self.substr(0, self.rfind('/') + 1) + name;
+}
+
+GVariant* ExtensionSettings(const Options& o) {
+  GVariantBuilder builder;
+  g_variant_builder_init(&builder, G_VARIANT_TYPE("a(ss)"));
+  auto add = [&builder](const char* key, const std::string& value) {
+    g_variant_builder_add(&builder, "(ss)", key, value.c_str());
+  };
+  add("plugin", o.plugin != nullptr ? o.plugin : BesideSelf("libRuvoAVObjectPlugin.so"));
+  add("player", o.player != nullptr ? o.player : "sim");
+  add("log-level", std::to_string(o.logLevel));
+  add("widget", o.widget != nullptr ? o.widget : "1280x720");
+  if (o.checkLeaks) add("check-leaks", "1");
+  add("app-id", std::to_string(o.appId));
+  add("app-name", o.appName != nullptr ? o.appName : "tvbrowser");
+  add("media-duration", std::to_string(o.mediaDuration));
+  add("time-scale", std::to_string(o.timeScale));
+  add("osd-resolution", std::to_string(o.osdResolution));
+  add("keys", o.keys != nullptr ? o.keys : "");
+  for (gchar** arg = o.args; arg != nullptr && *arg != nullptr; ++arg) add("arg", *arg);
+  return g_variant_builder_end(&builder);
+}
+
+std::string PageUri(const std::string& page) {
+  if (page.find("://") != std::string::npos) return page;
+  GFile* file = g_file_new_for_commandline_arg(page.c_str());
+  gchar* uri = g_file_get_uri(file);
+  std::string result = uri;
+  g_free(uri);
+  g_object_unref(file);
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  GOptionEntry entries[] = {
+      {"plugin", 0, 0, G_OPTION_ARG_FILENAME, &o.plugin, "Module to load (default: beside tvbrowser)", "PATH"},
+      {"player", 0, 0, G_OPTION_ARG_STRING, &o.player, "sim (default) or scripted", "KIND"},
+      {"widget", 0, 0, G_OPTION_ARG_STRING, &o.widget, "curWidget size and viewport (default 1280x720)", "WxH"},
+      {"log-level", 0, 0, G_OPTION_ARG_INT, &o.logLevel, "Print the module's messages up to level N", "N"},
+      {"timeout", 0, 0, G_OPTION_ARG_DOUBLE, &o.timeout, "End with exit code 124 (default 60)", "SECONDS"},
+      {"media-duration", 0, 0, G_OPTION_ARG_DOUBLE, &o.mediaDuration, "Length of the simulated media (default 30)", "SECONDS"},
+      {"time-scale", 0, 0, G_OPTION_ARG_DOUBLE, &o.timeScale, "Simulated clock speed (default 1)", "X"},
+      {"osd-resolution", 0, 0, G_OPTION_ARG_INT, &o.osdResolution, "Answer to GetOSDResolution (default 2)", "CODE"},
+      {"app-id", 0, 0, G_OPTION_ARG_INT, &o.appId, "Answer for browser variable 19 (default 0)", "N"},
+      {"app-name", 0, 0, G_OPTION_ARG_STRING, &o.appName, "Answer for browser variable 20 (default tvbrowser)", "TEXT"},
+      {"check-leaks", 0, 0, G_OPTION_ARG_NONE, &o.checkLeaks, "Report NPObjects and blocks left at exit, exit code 3", nullptr},
+      {"headless", 0, 0, G_OPTION_ARG_NONE, &o.headless, "No window; an own Xvfb when DISPLAY is unset", nullptr},
+      {"keys", 0, 0, G_OPTION_ARG_STRING, &o.keys,
+       "Keys sent after the load event, e.g. \"RIGHT RIGHT ENTER wait:1500 RED\": LEFT UP RIGHT "
+       "DOWN ENTER BACK RED GREEN YELLOW BLUE PLAY PAUSE STOP FAST_FWD REWIND 0-9, wait:MS. "
+       "In the window: arrows, Enter, digits; Backspace BACK; F1-F4 RED GREEN YELLOW BLUE; "
+       "P PLAY, Space PAUSE, S STOP, F FAST_FWD, R REWIND", "KEYS"},
+      {"arg", 0, 0, G_OPTION_ARG_STRING_ARRAY, &o.args, "Appended to tvhost.args (repeatable)", "TEXT"},
+      {"extension-dir", 0, G_OPTION_FLAG_HIDDEN, G_OPTION_ARG_FILENAME, &o.extensionDir, "", "DIR"},
+      {G_OPTION_REMAINING, 0, 0, G_OPTION_ARG_FILENAME_ARRAY, &o.page, "", "PAGE.html|URL"},
+      {}};
+  GOptionContext* context = g_option_context_new("PAGE.html|URL");
+  g_option_context_set_summary(context, "Opens a TV page in WebKit with the AV-object plug-in module.");
+  g_option_context_add_main_entries(context, entries, nullptr);
+  GError* error = nullptr;
+  if (!g_option_context_parse(context, &argc, &argv, &error) || o.page == nullptr ||
+      o.page[0] == nullptr || o.page[1] != nullptr) {
+    fprintf(stderr, "tvbrowser: %s (see tvbrowser --help)\n",
+            error != nullptr ? error->message : "give one page");
+    return kExitLoadError;
+  }
+  g_option_context_free(context);
+
+  tvbrowser::VirtualDisplay display;
+  std::string failure;
+  if (o.headless && g_getenv("DISPLAY") == nullptr && !display.Start(&failure)) {
+    fprintf(stderr, "tvbrowser: %s\n", failure.c_str());
+    return kExitLoadError;
+  }
+  if (!gtk_init_check(&argc, &argv)) {
+    fprintf(stderr, "tvbrowser: cannot open the display (try --headless)\n");
+    return kExitLoadError;
+  }
+  int width = 1280, height = 720;
+  if (o.widget != nullptr) sscanf(o.widget, "%dx%d", &width, &height);
+
+  Run run;
+  run.loop = g_main_loop_new(nullptr, FALSE);
+  WebKitWebContext* web = webkit_web_context_get_default();
+  std::string extensionDir = o.extensionDir != nullptr ? o.extensionDir : BesideSelf("extension");
+  webkit_web_context_set_web_extensions_directory(web, extensionDir.c_str());
+  webkit_web_context_set_web_extensions_initialization_user_data(web, ExtensionSettings(o));
+
+  GtkWidget* window = o.headless ? gtk_offscreen_window_new() : gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_default_size(GTK_WINDOW(window), width, height);
+  gtk_widget_set_size_request(window, width, height);
+  GtkWidget* view = webkit_web_view_new_with_context(web);
+  // A TV app is a folder of local files: its scripts' errors keep their
+  // text and place, and it may read its own files.
+  WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view));
+  webkit_settings_set_allow_file_access_from_file_urls(settings, TRUE);
+  webkit_settings_set_allow_universal_access_from_file_urls(settings, TRUE);
+  GdkRGBA clear = {0, 0, 0, 0};
+  webkit_web_view_set_background_color(WEBKIT_WEB_VIEW(view), &clear);
+  gtk_container_add(GTK_CONTAINER(window), view);
+  g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget*, Run* r) { r->End(0); }), &run);
+  g_signal_connect(view, "user-message-received",
+                   G_CALLBACK(+[](WebKitWebView*, WebKitUserMessage* message, Run* r) -> gboolean {
+                     if (g_strcmp0(webkit_user_message_get_name(message), "exit") != 0) return FALSE;
+                     r->End(g_variant_get_int32(webkit_user_message_get_parameters(message)));
+                     return TRUE;
+                   }),
+                   &run);
+  g_signal_connect(view, "load-failed",
+                   G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* e, Run* r) -> gboolean {
+                     fprintf(stderr, "tvbrowser: cannot load page %s: %s\n", uri, e->message);
+                     r->End(kExitLoadError);
+                     return TRUE;
+                   }),
+                   &run);
+  g_signal_connect(view, "web-process-terminated",
+                   G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, Run* r) {
+                     fprintf(stderr, "tvbrowser: the web process ended\n");
+                     r->End(kExitLoadError);
+                   }),
+                   &run);
+  static double timeoutSeconds = o.timeout;
+  g_timeout_add(static_cast<guint>(o.timeout * 1000), +[](gpointer data) -> gboolean {
+    fprintf(stderr, "tvbrowser: timed out after %g seconds\n", timeoutSeconds);
+    static_cast<Run*>(data)->End(kExitTimeout);
+    return G_SOURCE_REMOVE;
+  }, &run);
+  gtk_widget_show_all(window);
+  webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view), PageUri(o.page[0]).c_str());
+  g_main_loop_run(run.loop);
+  fflush(stdout);
+  display.Stop();
+  // The web process goes with the view; no page code runs after this.
+  _exit(run.exitCode);
+}
