@@ -35,12 +35,15 @@ using namespace npbrowser;
 constexpr int kExitLoadError = 2;
 constexpr int kExitLeaks = 3;
 
-// The web process's GLib main context is its main thread's loop.
+// The web process's GLib main context is its main thread's loop. An idle
+// source rather than g_main_context_invoke, which runs the task at once when
+// posted from the main thread: a module's async call must never run inside
+// the call that queued it.
 class GlibTaskPoster : public TaskPoster {
  public:
   void Post(Task task) override {
-    g_main_context_invoke_full(
-        nullptr, G_PRIORITY_DEFAULT,
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT,
         [](gpointer data) {
           (*static_cast<Task*>(data))();
           return G_SOURCE_REMOVE;
