@@ -19,9 +19,13 @@ for seeds in "$source_dir"/tests/fuzz/corpus/*/; do
   mkdir -p "$corpus"
   log=$build_dir/fuzz-$name.log
   echo "fuzz_$name: ${seconds} s"
+  # A target with no regression case yet has no folder for them: git keeps
+  # no empty folders, and libFuzzer refuses one that is missing.
+  inputs=("$corpus" "$seeds")
+  regressions=$source_dir/tests/fuzz/regressions/$name
+  [[ -d $regressions ]] && inputs+=("$regressions")
   if "$program" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -print_final_stats=1 \
-      -artifact_prefix="$artifacts/$name-" "$corpus" "$seeds" \
-      "$source_dir/tests/fuzz/regressions/$name" >"$log" 2>&1; then
+      -artifact_prefix="$artifacts/$name-" "${inputs[@]}" >"$log" 2>&1; then
     grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 | sed "s/^/  /" || true
     grep -E 'stat::number_of_executed_units' "$log" | sed "s/^/  /" || true
   else
