@@ -132,7 +132,13 @@ TEST_F(PlaybackRateTest, DoubleSpeedAdvancesProgressTwiceAsFast) {
   const double media = static_cast<double>(PositionOf(*later) - PositionOf(*first));
   const double wall = static_cast<double>(
       std::chrono::duration_cast<milliseconds>(later->at - first->at).count());
+#ifdef __SANITIZE_THREAD__
+  // ThreadSanitizer slows the whole process down so far that decoding may
+  // fall behind double speed: playback must still clearly outrun speed 1.
+  EXPECT_GT(media / wall, 1.4) << media << " ms of media in " << wall << " ms";
+#else
   EXPECT_NEAR(media / wall, 2.0, 0.25) << media << " ms of media in " << wall << " ms";
+#endif
 }
 
 }  // namespace
