@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "ProgramName.h"
+
 namespace npbrowser {
 
 LeakLedger::~LeakLedger() {
@@ -64,7 +66,7 @@ std::string LeakLedger::Report() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   std::ostringstream out;
   if (!m_objects.empty()) {
-    out << "tvhost: leak: " << m_objects.size() << " of " << m_objectsCreated
+    out << MessagePrefix() << "leak: " << m_objects.size() << " of " << m_objectsCreated
         << " NPObjects not deallocated:";
     for (const auto& [object, npclass] : m_objects) {
       out << " " << static_cast<void*>(object) << " (class "
@@ -76,11 +78,11 @@ std::string LeakLedger::Report() const {
   if (!m_blocks.empty()) {
     size_t bytes = 0;
     for (const auto& block : m_blocks) bytes += block.second;
-    out << "tvhost: leak: " << m_blocks.size() << " NPN_MemAlloc blocks ("
+    out << MessagePrefix() << "leak: " << m_blocks.size() << " NPN_MemAlloc blocks ("
         << bytes << " bytes) not freed\n";
   }
   for (const auto& [what, count] : m_misuses) {
-    out << "tvhost: leak check: " << what << " (" << count << " times)\n";
+    out << MessagePrefix() << "leak check: " << what << " (" << count << " times)\n";
   }
   return out.str();
 }

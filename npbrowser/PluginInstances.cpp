@@ -7,6 +7,7 @@
 #include "Browser.h"
 #include "Element.h"
 #include "ModuleCalls.h"
+#include "ProgramName.h"
 #include "PluginModule.h"
 #include "ScriptBridge.h"
 
@@ -71,7 +72,7 @@ JSObjectRef PluginInstances::Create(const Element& element, const std::string& t
     ForgetModulePlace(npp);
     ForgetModulePlace(&element);
     const std::string* id = element.Attribute("id");
-    fprintf(stderr, "tvhost: NPP_New failed for <object id=\"%s\">: error %d\n",
+    fprintf(stderr, "%sNPP_New failed for <object id=\"%s\">: error %d\n", MessagePrefix().c_str(),
             id != nullptr ? id->c_str() : "", error);
     return nullptr;
   }

@@ -28,6 +28,7 @@ struct Options {
   gdouble mediaDuration = 30;
   gdouble timeScale = 1;
   gint osdResolution = 2;
+  gint serviceTimeoutMs = 5000;
   gint appId = 0;
   gchar* appName = nullptr;
   gboolean checkLeaks = FALSE;
@@ -72,6 +73,7 @@ GVariant* ExtensionSettings(const Options& o) {
   add("media-duration", std::to_string(o.mediaDuration));
   add("time-scale", std::to_string(o.timeScale));
   add("osd-resolution", std::to_string(o.osdResolution));
+  add("service-timeout", std::to_string(o.serviceTimeoutMs));
   add("keys", o.keys != nullptr ? o.keys : "");
   for (gchar** arg = o.args; arg != nullptr && *arg != nullptr; ++arg) add("arg", *arg);
   return g_variant_builder_end(&builder);
@@ -100,6 +102,8 @@ int main(int argc, char** argv) {
       {"media-duration", 0, 0, G_OPTION_ARG_DOUBLE, &o.mediaDuration, "Length of the simulated media (default 30)", "SECONDS"},
       {"time-scale", 0, 0, G_OPTION_ARG_DOUBLE, &o.timeScale, "Simulated clock speed (default 1)", "X"},
       {"osd-resolution", 0, 0, G_OPTION_ARG_INT, &o.osdResolution, "Answer to GetOSDResolution (default 2)", "CODE"},
+      {"service-timeout", 0, 0, G_OPTION_ARG_INT, &o.serviceTimeoutMs,
+       "A service command not answered in MS milliseconds answers \"E\" (default 5000)", "MS"},
       {"app-id", 0, 0, G_OPTION_ARG_INT, &o.appId, "Answer for browser variable 19 (default 0)", "N"},
       {"app-name", 0, 0, G_OPTION_ARG_STRING, &o.appName, "Answer for browser variable 20 (default tvbrowser)", "TEXT"},
       {"check-leaks", 0, 0, G_OPTION_ARG_NONE, &o.checkLeaks, "Report NPObjects and blocks left at exit, exit code 3", nullptr},
@@ -117,10 +121,15 @@ int main(int argc, char** argv) {
   g_option_context_set_summary(context, "Opens a TV page in WebKit with the AV-object plug-in module.");
   g_option_context_add_main_entries(context, entries, nullptr);
   GError* error = nullptr;
-  if (!g_option_context_parse(context, &argc, &argv, &error) || o.page == nullptr ||
-      o.page[0] == nullptr || o.page[1] != nullptr) {
-    fprintf(stderr, "tvbrowser: %s (see tvbrowser --help)\n",
-            error != nullptr ? error->message : "give one page");
+  bool parsed = g_option_context_parse(context, &argc, &argv, &error);
+  const char* problem = error != nullptr ? error->message : nullptr;
+  if (parsed && (o.page == nullptr || o.page[0] == nullptr || o.page[1] != nullptr)) {
+    problem = "give one page";
+  } else if (parsed && (o.serviceTimeoutMs < 1 || o.serviceTimeoutMs > 86400000)) {
+    problem = "--service-timeout must be 1 to 86400000";
+  }
+  if (problem != nullptr) {
+    fprintf(stderr, "tvbrowser: %s (see tvbrowser --help)\n", problem);
     return kExitLoadError;
   }
   g_option_context_free(context);

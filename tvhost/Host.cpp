@@ -23,7 +23,7 @@
 #include "PluginModule.h"
 #include "ScriptBridge.h"
 #include "ScriptEngine.h"
-#include "ScriptedPlayerBridge.h"
+#include "TestGlobal.h"
 #include "Watchdog.h"
 #include "players/GstPlayerService.h"
 #include "players/SimPlayer.h"
@@ -76,28 +76,23 @@ struct Host::Session {
           const std::shared_ptr<zor::ScriptedService>& scripted,
           PlaneSnapshots::Writer plane)
       : bridge(engine, browser, host.m_options.numbers),
-        globals(bridge, loop, document,
-                {host.m_options.widgetWidth, host.m_options.widgetHeight,
-                 [&host, &loop](int code) { host.Finish(loop, code); },
-                 host.m_options.pageArgs}),
+        globals(bridge, loop, document, {host.m_options.widgetWidth, host.m_options.widgetHeight}),
+        testGlobal(engine, {[&host, &loop](int code) { host.Finish(loop, code); },
+                            host.m_options.pageArgs, scripted}),
         snapshots(std::move(plane), host.m_options.snapshotDir),
         instances(module, browser, bridge) {
-    snapshots.Install(engine.Context(), globals.TvhostObject());
+    snapshots.Install(engine.Context(), testGlobal.Object());
     engine.SetUncaughtHandler([&host, &loop](const std::string& report) {
       fprintf(stderr, "tvhost: uncaught error: %s\n", report.c_str());
       host.Finish(loop, kExitScriptError);
     });
-    if (scripted) {
-      player = std::make_unique<ScriptedPlayerBridge>(engine, scripted);
-      player->Install(globals.TvhostObject());
-    }
   }
 
   ScriptEngine engine;
   ScriptBridge bridge;
   Document document;
   PageGlobals globals;
-  std::unique_ptr<ScriptedPlayerBridge> player;
+  TestGlobal testGlobal;
   PlaneSnapshots snapshots;
   PluginInstances instances;
 };

@@ -55,23 +55,6 @@ PageGlobals::PageGlobals(ScriptBridge& bridge, MainLoop& loop, Document& documen
   JSObjectRef widget = NewObject(ctx, global, "curWidget");
   SetProperty(ctx, widget, "width", JSValueMakeNumber(ctx, m_settings.widgetWidth));
   SetProperty(ctx, widget, "height", JSValueMakeNumber(ctx, m_settings.widgetHeight));
-  m_tvhost = NewObject(ctx, global, "tvhost");
-  SetFunction(ctx, m_tvhost, "exit",
-              [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& args,
-                     JSValueRef*) {
-                double code = args.empty() ? 0 : JSValueToNumber(c, args[0], nullptr);
-                m_settings.exit(std::isfinite(code) ? static_cast<int>(code) & 0xFF : 1);
-                return JSValueMakeUndefined(c);
-              });
-  // Protected until the array holds them: the collector does not look
-  // into the vector.
-  std::vector<JSValueRef> args;
-  for (const std::string& arg : m_settings.args) {
-    args.push_back(MakeString(ctx, arg));
-    JSValueProtect(ctx, args.back());
-  }
-  SetProperty(ctx, m_tvhost, "args", JSObjectMakeArray(ctx, args.size(), args.data(), nullptr));
-  for (JSValueRef arg : args) JSValueUnprotect(ctx, arg);
   InstallConsole();
   InstallTimers();
   InstallDocument();

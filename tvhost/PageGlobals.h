@@ -1,11 +1,11 @@
 // The globals a page sees besides its plug-in elements: window, document,
-// curWidget, console, the timer functions, tvhost.exit and tvhost.args.
+// curWidget, console and the timer functions. The `tvhost` test global is
+// npbrowser's TestGlobal.
 #ifndef TVHOST_PAGEGLOBALS_H
 #define TVHOST_PAGEGLOBALS_H
 
 #include <JavaScriptCore/JavaScript.h>
 
-#include <functional>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -30,8 +30,6 @@ class PageGlobals {
   struct Settings {
     int widgetWidth;
     int widgetHeight;
-    std::function<void(int code)> exit;  // tvhost.exit(code)
-    std::vector<std::string> args;        // tvhost.args
   };
 
   PageGlobals(ScriptBridge& bridge, MainLoop& loop, Document& document, Settings settings);
@@ -39,8 +37,6 @@ class PageGlobals {
   PageGlobals(const PageGlobals&) = delete;
   PageGlobals& operator=(const PageGlobals&) = delete;
 
-  // The `tvhost` object, for further members.
-  JSObjectRef TvhostObject() const { return m_tvhost; }
   // The script object of an element; plug-in elements get theirs from the
   // host, others a plain element object on first use.
   void SetElementObject(const Element* element, JSObjectRef object);
@@ -69,7 +65,6 @@ class PageGlobals {
   MainLoop& m_loop;
   Document& m_document;
   Settings m_settings;
-  JSObjectRef m_tvhost = nullptr;
   std::unordered_map<const Element*, JSObjectRef> m_elements;  // protected
   std::map<int, PageTimer> m_timers;                           // protected
 };

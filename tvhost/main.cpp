@@ -3,8 +3,10 @@
 
 #include "Host.h"
 #include "Options.h"
+#include "ProgramName.h"
 
 int main(int argc, char** argv) {
+  npbrowser::SetProgramName("tvhost");
   tvhost::Options options;
   std::string error;
   switch (tvhost::ParseOptions(argc, argv, &options, &error)) {

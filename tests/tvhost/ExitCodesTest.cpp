@@ -50,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
     Pages, ExitCodeTest,
     ::testing::Values(
         ExitCase{"ExitCode", "", "tvhost.exit(7);", 7, ""},
+        ExitCase{"ExitCodeNotANumber", "", "tvhost.exit('seven');", 1, ""},
         ExitCase{"NumbersAsDoubles", "", "tvhost.exit(t.typeOf(1) * 10 + t.typeOf(1.5));", 44, ""},
         ExitCase{"NumbersAsInt32", "--numbers int32",
                  "tvhost.exit(t.typeOf(1) * 10 + t.typeOf(1.5));", 34, ""},

@@ -18,10 +18,11 @@
 #include "PageBootstrap.h"
 #include "PluginInstances.h"
 #include "PluginModule.h"
+#include "ProgramName.h"
 #include "ScriptBridge.h"
 #include "ScriptEngine.h"
-#include "ScriptedPlayerBridge.h"
 #include "TaskPoster.h"
+#include "TestGlobal.h"
 #include "players/SimPlayer.h"
 #include "players/VideoService.h"
 #include "zor/ScriptedService.h"
@@ -65,6 +66,7 @@ struct Settings {
   int appId = 0;
   std::string appName;
   std::string keys;
+  int serviceTimeoutMs = 5000;
   std::vector<std::string> args;
 };
 
@@ -87,6 +89,7 @@ Settings ReadSettings(GVariant* data) {
     if (k == "app-id") settings.appId = atoi(value);
     if (k == "app-name") settings.appName = value;
     if (k == "keys") settings.keys = value;
+    if (k == "service-timeout") settings.serviceTimeoutMs = atoi(value);
     if (k == "arg") settings.args.push_back(value);
   }
   return settings;
@@ -104,13 +107,14 @@ struct PageSession {
   ScriptBridge bridge;
   PluginInstances instances;
   std::map<JSObjectRef, std::unique_ptr<Element>> elements;  // protected keys
-  std::unique_ptr<ScriptedPlayerBridge> player;
+  std::unique_ptr<TestGlobal> testGlobal;
 };
 
 class Extension {
  public:
   Extension(WebKitWebExtension* extension, Settings settings)
       : m_settings(std::move(settings)), m_browser(m_poster, m_ledger) {
+    SetProgramName("tvbrowser");
     SetModuleLogLevel(m_settings.logLevel);
     m_browser.SetAppIdentity(m_settings.appId, m_settings.appName);
     std::string error;
@@ -126,6 +130,7 @@ class Extension {
 
  private:
   void RegisterServices() {
+    zor::SetCommandTimeout(std::chrono::milliseconds(m_settings.serviceTimeoutMs));
     if (m_settings.player == "scripted") {
       m_scripted = std::make_shared<zor::ScriptedService>();
       zor::RegisterService("Player", m_scripted);
@@ -189,7 +194,7 @@ class Extension {
     SetProperty(ctx, widget, "height", JSValueMakeNumber(ctx, m_settings.widgetHeight));
     SetProperty(ctx, global, "curWidget", widget);
     InstallKeyEvent(ctx, global);
-    InstallTestGlobal(ctx, global);
+    InstallTestGlobal();
 
     JSObjectRef np = JSObjectMake(ctx, nullptr, nullptr);
     SetFunction(ctx, np, "handles", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
@@ -238,24 +243,11 @@ class Extension {
     SetProperty(ctx, global, "KeyEvent", keys);
   }
 
-  void InstallTestGlobal(JSContextRef ctx, JSObjectRef global) {
-    JSObjectRef tvhost = JSObjectMake(ctx, nullptr, nullptr);
-    SetFunction(ctx, tvhost, "exit", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
-      int code = a.empty() ? 0 : static_cast<int>(JSValueToNumber(c, a[0], nullptr));
-      // After the calling script returns: teardown destroys what it runs in.
-      m_poster.Post([this, code] { Finish(code); });
-      return JSValueMakeUndefined(c);
-    });
-    JSObjectRef args = JSObjectMakeArray(ctx, 0, nullptr, nullptr);
-    for (size_t i = 0; i < m_settings.args.size(); ++i) {
-      JSObjectSetPropertyAtIndex(ctx, args, static_cast<unsigned>(i), MakeString(ctx, m_settings.args[i]), nullptr);
-    }
-    SetProperty(ctx, tvhost, "args", args);
-    SetProperty(ctx, global, "tvhost", tvhost);
-    if (m_scripted) {
-      m_session->player = std::make_unique<ScriptedPlayerBridge>(m_session->engine, m_scripted);
-      m_session->player->Install(tvhost);
-    }
+  void InstallTestGlobal() {
+    // After the calling script returns: teardown destroys what it runs in.
+    auto exit = [this](int code) { m_poster.Post([this, code] { Finish(code); }); };
+    m_session->testGlobal = std::make_unique<TestGlobal>(
+        m_session->engine, TestGlobal::Settings{exit, m_settings.args, m_scripted});
   }
 
   JSValueRef CreateInstance(JSContextRef ctx, const std::vector<JSValueRef>& a) {
