@@ -97,6 +97,11 @@ JSObjectRef ScriptedPlayerBridge::PlayerObject(size_t index) {
                              JSValueRef*) {
                   return CommandsToArray(c, connection()->Received());
                 });
+    SetFunction(ctx, player, "isOpen",
+                [connection](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>&,
+                             JSValueRef*) {
+                  return JSValueMakeBoolean(c, connection()->IsOpen());
+                });
     SetFunction(ctx, player, "emit",
                 [connection](JSContextRef c, JSObjectRef,
                              const std::vector<JSValueRef>& args, JSValueRef*) {
