@@ -74,13 +74,19 @@ else
 	  --arg file://$(abspath $(DEMO_MEDIA))/bars.mp4 examples/player-gst.html
 endif
 
-# The demo page in tvbrowser's window, driven by the keyboard; HEADLESS=1
-# runs it in tvbrowser's own virtual display.
+# The demo page, then the remote-control TV app, in tvbrowser's window,
+# driven by the keyboard; HEADLESS=1 runs them in tvbrowser's own virtual
+# display, the app through a key sequence.
+TV_APP_KEYS := DOWN ENTER wait:2000 FAST_FWD wait:1500 RED wait:1500 RED PAUSE wait:500 \
+               PLAY wait:1000 STOP wait:300 BACK
 tv: build
 ifeq ($(HEADLESS),1)
 	@env -u DISPLAY build/default/tvbrowser/tvbrowser --headless --time-scale 4 examples/player.html
+	@env -u DISPLAY build/default/tvbrowser/tvbrowser --headless --keys "$(TV_APP_KEYS)" \
+	  examples/tv-app.html
 else
 	@build/default/tvbrowser/tvbrowser --time-scale 4 --timeout 3600 examples/player.html
+	@build/default/tvbrowser/tvbrowser --timeout 3600 examples/tv-app.html
 endif
 
 test-armhf:
