@@ -33,3 +33,22 @@ function runSteps(steps) {
     tvhost.exit(0);
   })();
 }
+
+// The element `id` with its callbacks handed to whatever the current step
+// put in onState(state, detail) and onProgress(position as a number); a
+// step sets or clears them. `check(kind, value)`, if given, sees every
+// callback first ("state" or "progress").
+var onState = null;
+var onProgress = null;
+function watchedElement(id, check) {
+  var element = document.getElementById(id);
+  element.onPlayStateChange = function (state, detail) {
+    if (check) check("state", state);
+    if (onState) onState(state, detail);
+  };
+  element.onUpdateProgress = function (position) {
+    if (check) check("progress", Number(position));
+    if (onProgress) onProgress(Number(position));
+  };
+  return element;
+}
