@@ -1,6 +1,7 @@
 // tvhost.players[i] and tvhost.player: page script drives the scripted
-// player service. players[i] is the player connection of the i-th plug-in
-// element in document order (each element opens one); player is players[0].
+// player service. players[i] is the i-th connection the service accepted,
+// closed ones included (each plug-in element opens one as it becomes an
+// instance); player is players[0].
 #ifndef NPBROWSER_SCRIPTEDPLAYERBRIDGE_H
 #define NPBROWSER_SCRIPTEDPLAYERBRIDGE_H
 
