@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kExitLoadError = 2;
 constexpr int kExitTimeout = 124;
+constexpr int kLongestServiceTimeoutMs = 86400000;  // a day
 
 struct Options {
   gchar* plugin = nullptr;
@@ -121,15 +122,15 @@ int main(int argc, char** argv) {
   g_option_context_set_summary(context, "Opens a TV page in WebKit with the AV-object plug-in module.");
   g_option_context_add_main_entries(context, entries, nullptr);
   GError* error = nullptr;
-  bool parsed = g_option_context_parse(context, &argc, &argv, &error);
-  const char* problem = error != nullptr ? error->message : nullptr;
-  if (parsed && (o.page == nullptr || o.page[0] == nullptr || o.page[1] != nullptr)) {
-    problem = "give one page";
-  } else if (parsed && (o.serviceTimeoutMs < 1 || o.serviceTimeoutMs > 86400000)) {
-    problem = "--service-timeout must be 1 to 86400000";
+  if (!g_option_context_parse(context, &argc, &argv, &error) || o.page == nullptr ||
+      o.page[0] == nullptr || o.page[1] != nullptr) {
+    fprintf(stderr, "tvbrowser: %s (see tvbrowser --help)\n",
+            error != nullptr ? error->message : "give one page");
+    return kExitLoadError;
   }
-  if (problem != nullptr) {
-    fprintf(stderr, "tvbrowser: %s (see tvbrowser --help)\n", problem);
+  if (o.serviceTimeoutMs < 1 || o.serviceTimeoutMs > kLongestServiceTimeoutMs) {
+    fprintf(stderr, "tvbrowser: --service-timeout must be 1 to %d (see tvbrowser --help)\n",
+            kLongestServiceTimeoutMs);
     return kExitLoadError;
   }
   g_option_context_free(context);
