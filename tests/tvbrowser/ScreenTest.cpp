@@ -1,24 +1,29 @@
 // tvbrowser's screen as the pictures it writes: the page's own graphics
 // over the video plane, an element's video at its area on the plane through
 // the widget ratio, the whole plane in full screen; with the stand-in plane
-// of the simulated player and with GStreamer's real picture.
+// of the simulated player and with GStreamer's real picture, in the
+// pictures written and in the window.
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <optional>
 #include <set>
 #include <string>
 
 #include "PngPicture.h"
+#include "virtualdisplay/VirtualDisplay.h"
 
 namespace {
 
+using playertest::GrabScreen;
 using playertest::LitBounds;
 using playertest::Picture;
 using playertest::ReadPng;
@@ -34,6 +39,20 @@ constexpr Rgb kPlaying{0, 153, 51};  // the stand-in's colour for a playing elem
 // Scaling blurs edges only; a probe sits well inside a colour.
 constexpr int kColourTolerance = 8;
 constexpr int kEdgeTolerance = 2;
+
+void ExpectColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
+  const size_t at = (static_cast<size_t>(y) * picture.width + x) * 3;
+  EXPECT_NEAR(picture.rgb[at], colour.red, kColourTolerance);
+  EXPECT_NEAR(picture.rgb[at + 1], colour.green, kColourTolerance);
+  EXPECT_NEAR(picture.rgb[at + 2], colour.blue, kColourTolerance);
+}
+
+bool HasColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
+  const size_t at = (static_cast<size_t>(y) * picture.width + x) * 3;
+  return std::abs(picture.rgb[at] - colour.red) <= kColourTolerance &&
+         std::abs(picture.rgb[at + 1] - colour.green) <= kColourTolerance &&
+         std::abs(picture.rgb[at + 2] - colour.blue) <= kColourTolerance;
+}
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path);
@@ -54,18 +73,24 @@ class ScreenTest : public ::testing::Test {
     if (!HasFailure()) std::filesystem::remove_all(m_dir);
   }
 
-  // Runs tvbrowser headless on a page made of `body`, with its screenshot
-  // at exit in exit.png and its snapshots in snapshots/. The exit code, and
-  // the page's console output in `out`.
-  int RunPage(const std::string& options, const std::string& body, std::string* out) const {
+  // Runs tvbrowser on a page made of `body`: headless, with its screenshot
+  // at exit in exit.png and its snapshots in snapshots/, or, given a
+  // display, in a window there. The exit code, and the page's console
+  // output in `out`.
+  int RunPage(const std::string& options, const std::string& body, std::string* out,
+              const std::string& display = "") const {
     const std::string page = m_dir + "/page.html";
     std::ofstream(page) << "<!DOCTYPE html>\n<html><body style=\"margin:0\">\n" << body
                         << "\n</body></html>\n";
-    const std::string command = "env -u DISPLAY timeout -s KILL 90 '" TVBROWSER_PATH
-                                "' --headless --check-leaks --timeout 45 --screenshot '" +
-                                m_dir + "/exit.png' --snapshot-dir '" + m_dir + "/snapshots' " +
-                                options + " '" + page + "' >'" + m_dir + "/stdout' 2>'" + m_dir +
-                                "/stderr'";
+    const std::string screen =
+        display.empty() ? "env -u DISPLAY " : "env DISPLAY='" + display + "' ";
+    const std::string pictures = display.empty() ? "--headless --screenshot '" + m_dir +
+                                                       "/exit.png' --snapshot-dir '" + m_dir +
+                                                       "/snapshots' "
+                                                 : "";
+    const std::string command = screen + "timeout -s KILL 90 '" TVBROWSER_PATH
+                                "' --check-leaks --timeout 45 " + pictures + options + " '" +
+                                page + "' >'" + m_dir + "/stdout' 2>'" + m_dir + "/stderr'";
     const int status = std::system(command.c_str());
     *out = ReadAll(m_dir + "/stdout");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -144,11 +169,42 @@ av.play(1);
     ASSERT_TRUE(picture) << "not a PNG picture";
     ASSERT_EQ(picture->width, 1920);
     ASSERT_EQ(picture->height, 1080);
-    const size_t at = (static_cast<size_t>(p.y) * picture->width + p.x) * 3;
-    EXPECT_NEAR(picture->rgb[at], p.colour.red, kColourTolerance);
-    EXPECT_NEAR(picture->rgb[at + 1], p.colour.green, kColourTolerance);
-    EXPECT_NEAR(picture->rgb[at + 2], p.colour.blue, kColourTolerance);
+    ExpectColourAt(*picture, p.x, p.y, p.colour);
   }
+}
+
+// In the window (a 1280 x 720 screen of the test's own, the window at its
+// corner) the plane is scaled to the widget: the video shows where the
+// element is, under the page's square. The page plays on while the screen
+// is looked at.
+TEST_F(ScreenTest, TheWindowShowsThePageOverThePlane) {
+  virtualdisplay::VirtualDisplay display;
+  std::string error;
+  ASSERT_TRUE(display.Start("1280x720x24", &error)) << error;
+  auto run = std::async(std::launch::async, [&] {
+    std::string out;
+    return RunPage("--player sim", R"(
+<div style="position:absolute;left:200px;top:100px;width:40px;height:40px;background:#00f"></div>
+<object id="av" type="application/x-ruvo-avobject" data="http://tv/a.mp4"
+        style="position:absolute;left:100px;top:50px;width:320px;height:180px"></object>
+<script>
+document.getElementById("av").play(1);
+setTimeout(function () { tvhost.exit(0); }, 3000);
+</script>)", &out, display.Name());
+  });
+  std::optional<Picture> screen;
+  while (run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout) {
+    screen = GrabScreen(display.Name());
+    if (screen && HasColourAt(*screen, 415, 225, kPlaying)) break;
+  }
+  EXPECT_EQ(run.get(), 0) << ReadAll(m_dir + "/stderr");
+  ASSERT_TRUE(screen) << "the screen could not be read";
+  ExpectColourAt(*screen, 105, 225, kPlaying);
+  ExpectColourAt(*screen, 415, 225, kPlaying);
+  ExpectColourAt(*screen, 220, 120, kPageBlue);
+  ExpectColourAt(*screen, 95, 225, kBlack);
+  ExpectColourAt(*screen, 425, 225, kBlack);
+  ExpectColourAt(*screen, 415, 235, kBlack);
 }
 
 // GStreamer's colour bars (4:3) in an element at 320, 180, 640 x 360 page
