@@ -21,12 +21,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "players/DisplayArea.h"
+
 namespace tvbrowser {
 
-// RGBx rows, 4 bytes a pixel, no padding: the players' plane format.
-constexpr int kPlaneWidth = 1920;
-constexpr int kPlaneHeight = 1080;
+using players::kPlaneHeight;
+using players::kPlaneWidth;
 
+// The plane as the players compose it: RGBx rows, 4 bytes a pixel, no
+// padding.
 inline GVariant* PlaneVariant(std::vector<uint8_t> rgbx) {
   auto* kept = new std::vector<uint8_t>(std::move(rgbx));
   return g_variant_new_from_data(G_VARIANT_TYPE_BYTESTRING, kept->data(), kept->size(), TRUE,

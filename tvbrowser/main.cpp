@@ -189,6 +189,11 @@ int main(int argc, char** argv) {
     return kExitLoadError;
   }
   g_option_context_free(context);
+  const std::string player = o.player != nullptr ? o.player : "sim";
+  if (player != "sim" && player != "scripted" && player != "gst") {
+    fprintf(stderr, "tvbrowser: unknown player %s (sim, scripted or gst)\n", player.c_str());
+    return kExitLoadError;
+  }
 
   if (o.snapshotDir != nullptr && g_mkdir_with_parents(o.snapshotDir, 0755) != 0) {
     fprintf(stderr, "tvbrowser: cannot make snapshot folder %s\n", o.snapshotDir);

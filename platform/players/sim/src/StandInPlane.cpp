@@ -161,11 +161,9 @@ class WatchedSession : public zor::ServiceSession {
       : m_session(std::move(session)), m_windows(std::move(windows)), m_window(std::move(window)) {
     m_windows->Add(m_window);
   }
-  ~WatchedSession() override {
-    m_windows->Remove(m_window.get());
-    // The player's session goes first: its threads may still send events.
-    m_session.reset();
-  }
+  // Events the player's threads send until its session is gone change a
+  // window no longer drawn.
+  ~WatchedSession() override { m_windows->Remove(m_window.get()); }
 
   std::string Execute(const std::string& command,
                       const std::vector<std::string>& params) override {
