@@ -40,18 +40,18 @@ constexpr Rgb kPlaying{0, 153, 51};  // the stand-in's colour for a playing elem
 constexpr int kColourTolerance = 8;
 constexpr int kEdgeTolerance = 2;
 
-void ExpectColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
-  const size_t at = (static_cast<size_t>(y) * picture.width + x) * 3;
-  EXPECT_NEAR(picture.rgb[at], colour.red, kColourTolerance);
-  EXPECT_NEAR(picture.rgb[at + 1], colour.green, kColourTolerance);
-  EXPECT_NEAR(picture.rgb[at + 2], colour.blue, kColourTolerance);
-}
-
 bool HasColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
   const size_t at = (static_cast<size_t>(y) * picture.width + x) * 3;
   return std::abs(picture.rgb[at] - colour.red) <= kColourTolerance &&
          std::abs(picture.rgb[at + 1] - colour.green) <= kColourTolerance &&
          std::abs(picture.rgb[at + 2] - colour.blue) <= kColourTolerance;
+}
+
+void ExpectColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
+  const size_t at = (static_cast<size_t>(y) * picture.width + x) * 3;
+  EXPECT_TRUE(HasColourAt(picture, x, y, colour))
+      << "at " << x << ", " << y << ": " << int{picture.rgb[at]} << " " << int{picture.rgb[at + 1]}
+      << " " << int{picture.rgb[at + 2]};
 }
 
 std::string ReadAll(const std::string& path) {

@@ -97,7 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
     States, StandInPlaneTest,
     ::testing::Values(
         StandInCase{"NoMediaNoPicture", {}, kBlack},
-        StandInCase{"GivenMedia", {{"InitPlayer", 0}}, kStopped},
         StandInCase{"Playing", {{"InitPlayer", 0}, {"StartPlayback", 0}, {nullptr, 7}}, kPlaying},
         StandInCase{"Paused", {{"InitPlayer", 0}, {nullptr, 7}, {"Pause", 0}}, kPaused},
         StandInCase{"RefusedResumeKeepsPaused",
