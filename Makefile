@@ -6,7 +6,7 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools \
             gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad \
             gstreamer1.0-x libsoup-3.0-dev \
-            libwebkit2gtk-4.1-dev xvfb xauth
+            libwebkit2gtk-4.1-dev libcairo2-dev xvfb xauth
 # The fuzzers build with Debian's clang and its libFuzzer runtime.
 FUZZ_PACKAGES := $(PACKAGES) clang-14 libclang-rt-14-dev
 ARMHF_PACKAGES := cmake make g++ crossbuild-essential-armhf qemu-user libgtest-dev

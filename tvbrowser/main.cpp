@@ -1,7 +1,8 @@
 // tvbrowser: a WebKitGTK browser for TV pages with the AV-object plug-in
 // module in its web process (see extension/). This side opens the page in a
 // window, or headless in a virtual display of its own, and ends the run with
-// the code the page's side sends, or at the timeout.
+// the code the page's side sends, or at the timeout. The window shows the
+// page over the TV's video plane (Screen.h).
 #include <gtk/gtk.h>
 #include <unistd.h>
 #include <webkit2/webkit2.h>
@@ -11,13 +12,19 @@
 #include <string>
 #include <vector>
 
-#include "VirtualDisplay.h"
+#include "Screen.h"
+#include "virtualdisplay/VirtualDisplay.h"
 
 namespace {
 
 constexpr int kExitLoadError = 2;
 constexpr int kExitTimeout = 124;
 constexpr int kLongestServiceTimeoutMs = 86400000;  // a day
+// How long the end of the run waits for the page to be drawn into the
+// screenshots: a page stuck in a loop is never drawn.
+constexpr unsigned kScreenshotBoundMs = 5000;
+// How often the window asks for the plane: the video moves this often.
+constexpr unsigned kPlaneRefreshMs = 100;
 
 struct Options {
   gchar* plugin = nullptr;
@@ -36,20 +43,71 @@ struct Options {
   gboolean headless = FALSE;
   gchar** args = nullptr;
   gchar* keys = nullptr;
+  gchar* screenshot = nullptr;
+  gchar* snapshotDir = nullptr;
   gchar** page = nullptr;
 };
 
 struct Run {
   GMainLoop* loop = nullptr;
+  tvbrowser::Screen* screen = nullptr;
+  std::string screenshot;  // empty: none asked for
   int exitCode = 0;
   bool done = false;
-  void End(int code) {
+
+  // Ends the run once the screenshots asked for are written. `fromPage`:
+  // the web process sent the plane with its end; otherwise it is asked for
+  // now, unless the page cannot be drawn any more (`drawable` false).
+  void End(int code, bool fromPage = false, bool drawable = true) {
     if (done) return;
     done = true;
     exitCode = code;
-    g_main_loop_quit(loop);
+    if (!drawable) {
+      Quit();
+      return;
+    }
+    g_timeout_add(kScreenshotBoundMs, +[](gpointer data) -> gboolean {
+      fprintf(stderr, "tvbrowser: the page was not drawn for the screenshots\n");
+      static_cast<Run*>(data)->Quit();
+      return G_SOURCE_REMOVE;
+    }, this);
+    if (screenshot.empty() || fromPage) {
+      WriteScreenshot();
+    } else {
+      screen->RefreshPlane([this] { WriteScreenshot(); });
+    }
   }
+
+  void WriteScreenshot() {
+    if (!screenshot.empty()) screen->Write(screenshot, nullptr);
+    screen->WhenWritten([this] {
+      if (!screen->AllWritten() && exitCode == 0) exitCode = kExitLoadError;
+      Quit();
+    });
+  }
+
+  void Quit() { g_main_loop_quit(loop); }
 };
+
+// The messages of the page's side: the run's end, and the plane.
+gboolean OnPageMessage(WebKitWebView*, WebKitUserMessage* message, Run* run) {
+  const char* name = webkit_user_message_get_name(message);
+  GVariant* parameters = webkit_user_message_get_parameters(message);
+  if (g_strcmp0(name, "exit") == 0) {
+    run->End(g_variant_get_int32(parameters), true);
+  } else if (g_strcmp0(name, "plane") == 0) {
+    run->screen->SetPlane(parameters);
+  } else if (g_strcmp0(name, "snapshot") == 0) {
+    const char* path = nullptr;
+    GVariant* plane = nullptr;
+    g_variant_get(parameters, "(&s@ay)", &path, &plane);
+    run->screen->Write(path, plane);
+    g_variant_unref(plane);
+  } else {
+    return FALSE;
+  }
+  return TRUE;
+}
 
 std::string BesideSelf(const std::string& name) {
   char path[4096];
@@ -76,6 +134,8 @@ GVariant* ExtensionSettings(const Options& o) {
   add("osd-resolution", std::to_string(o.osdResolution));
   add("service-timeout", std::to_string(o.serviceTimeoutMs));
   add("keys", o.keys != nullptr ? o.keys : "");
+  if (o.screenshot != nullptr) add("screenshot", "1");
+  if (o.snapshotDir != nullptr) add("snapshot-dir", o.snapshotDir);
   for (gchar** arg = o.args; arg != nullptr && *arg != nullptr; ++arg) add("arg", *arg);
   return g_variant_builder_end(&builder);
 }
@@ -96,7 +156,7 @@ int main(int argc, char** argv) {
   Options o;
   GOptionEntry entries[] = {
       {"plugin", 0, 0, G_OPTION_ARG_FILENAME, &o.plugin, "Module to load (default: beside tvbrowser)", "PATH"},
-      {"player", 0, 0, G_OPTION_ARG_STRING, &o.player, "sim (default) or scripted", "KIND"},
+      {"player", 0, 0, G_OPTION_ARG_STRING, &o.player, "sim (default), scripted or gst (GStreamer, the real picture)", "KIND"},
       {"widget", 0, 0, G_OPTION_ARG_STRING, &o.widget, "curWidget size and viewport (default 1280x720)", "WxH"},
       {"log-level", 0, 0, G_OPTION_ARG_INT, &o.logLevel, "Print the module's messages up to level N", "N"},
       {"timeout", 0, 0, G_OPTION_ARG_DOUBLE, &o.timeout, "End with exit code 124 (default 60)", "SECONDS"},
@@ -114,6 +174,11 @@ int main(int argc, char** argv) {
        "DOWN ENTER BACK RED GREEN YELLOW BLUE PLAY PAUSE STOP FAST_FWD REWIND 0-9, wait:MS. "
        "In the window: arrows, Enter, digits; Backspace BACK; F1-F4 RED GREEN YELLOW BLUE; "
        "P PLAY, Space PAUSE, S STOP, F FAST_FWD, R REWIND", "KEYS"},
+      {"screenshot", 0, 0, G_OPTION_ARG_FILENAME, &o.screenshot,
+       "Write the screen as a PNG when the run ends: the page over the video plane, "
+       "1920x1080 as the TV shows it", "PATH"},
+      {"snapshot-dir", 0, 0, G_OPTION_ARG_FILENAME, &o.snapshotDir,
+       "Folder tvhost.snapshot(name) writes the screen into", "DIR"},
       {"arg", 0, 0, G_OPTION_ARG_STRING_ARRAY, &o.args, "Appended to tvhost.args (repeatable)", "TEXT"},
       {"extension-dir", 0, G_OPTION_FLAG_HIDDEN, G_OPTION_ARG_FILENAME, &o.extensionDir, "", "DIR"},
       {G_OPTION_REMAINING, 0, 0, G_OPTION_ARG_FILENAME_ARRAY, &o.page, "", "PAGE.html|URL"},
@@ -134,12 +199,24 @@ int main(int argc, char** argv) {
     return kExitLoadError;
   }
   g_option_context_free(context);
-
-  tvbrowser::VirtualDisplay display;
-  std::string failure;
-  if (o.headless && g_getenv("DISPLAY") == nullptr && !display.Start(&failure)) {
-    fprintf(stderr, "tvbrowser: %s\n", failure.c_str());
+  const std::string player = o.player != nullptr ? o.player : "sim";
+  if (player != "sim" && player != "scripted" && player != "gst") {
+    fprintf(stderr, "tvbrowser: unknown player %s (sim, scripted or gst)\n", player.c_str());
     return kExitLoadError;
+  }
+
+  if (o.snapshotDir != nullptr && g_mkdir_with_parents(o.snapshotDir, 0755) != 0) {
+    fprintf(stderr, "tvbrowser: cannot make snapshot folder %s\n", o.snapshotDir);
+    return kExitLoadError;
+  }
+  virtualdisplay::VirtualDisplay display;
+  std::string failure;
+  if (o.headless && g_getenv("DISPLAY") == nullptr) {
+    if (!display.Start("1920x1080x24", &failure)) {
+      fprintf(stderr, "tvbrowser: %s\n", failure.c_str());
+      return kExitLoadError;
+    }
+    g_setenv("DISPLAY", display.Name().c_str(), TRUE);
   }
   if (!gtk_init_check(&argc, &argv)) {
     fprintf(stderr, "tvbrowser: cannot open the display (try --headless)\n");
@@ -166,26 +243,28 @@ int main(int argc, char** argv) {
   webkit_settings_set_allow_universal_access_from_file_urls(settings, TRUE);
   GdkRGBA clear = {0, 0, 0, 0};
   webkit_web_view_set_background_color(WEBKIT_WEB_VIEW(view), &clear);
-  gtk_container_add(GTK_CONTAINER(window), view);
-  g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget*, Run* r) { r->End(0); }), &run);
-  g_signal_connect(view, "user-message-received",
-                   G_CALLBACK(+[](WebKitWebView*, WebKitUserMessage* message, Run* r) -> gboolean {
-                     if (g_strcmp0(webkit_user_message_get_name(message), "exit") != 0) return FALSE;
-                     r->End(g_variant_get_int32(webkit_user_message_get_parameters(message)));
-                     return TRUE;
-                   }),
-                   &run);
+  tvbrowser::Screen screen(WEBKIT_WEB_VIEW(view));
+  run.screen = &screen;
+  if (o.screenshot != nullptr) run.screenshot = o.screenshot;
+  // The plane under the page: the view's transparent background shows it.
+  GtkWidget* overlay = gtk_overlay_new();
+  gtk_container_add(GTK_CONTAINER(overlay), screen.PlaneArea());
+  gtk_overlay_add_overlay(GTK_OVERLAY(overlay), view);
+  gtk_container_add(GTK_CONTAINER(window), overlay);
+  if (!o.headless) screen.Follow(kPlaneRefreshMs);
+  g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget*, Run* r) { r->End(0, false, false); }), &run);
+  g_signal_connect(view, "user-message-received", G_CALLBACK(OnPageMessage), &run);
   g_signal_connect(view, "load-failed",
                    G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* e, Run* r) -> gboolean {
                      fprintf(stderr, "tvbrowser: cannot load page %s: %s\n", uri, e->message);
-                     r->End(kExitLoadError);
+                     r->End(kExitLoadError, false, false);
                      return TRUE;
                    }),
                    &run);
   g_signal_connect(view, "web-process-terminated",
                    G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, Run* r) {
                      fprintf(stderr, "tvbrowser: the web process ended\n");
-                     r->End(kExitLoadError);
+                     r->End(kExitLoadError, false, false);
                    }),
                    &run);
   static double timeoutSeconds = o.timeout;

@@ -6,6 +6,7 @@
 #include <webkit2/webkit-web-extension.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,6 +17,8 @@
 #include "LeakLedger.h"
 #include "LogHook.h"
 #include "PageBootstrap.h"
+#include "PlaneMessages.h"
+#include "PlaneSnapshots.h"
 #include "PluginInstances.h"
 #include "PluginModule.h"
 #include "ProgramName.h"
@@ -23,7 +26,9 @@
 #include "ScriptEngine.h"
 #include "TaskPoster.h"
 #include "TestGlobal.h"
+#include "players/GstPlayerService.h"
 #include "players/SimPlayer.h"
+#include "players/StandInPlane.h"
 #include "players/VideoService.h"
 #include "zor/ScriptedService.h"
 #include "zor/ServiceRegistry.h"
@@ -68,6 +73,8 @@ struct Settings {
   std::string keys;
   int serviceTimeoutMs = 5000;
   std::vector<std::string> args;
+  std::string snapshotDir;
+  bool screenshot = false;  // the plane goes to the browser process at the end
 };
 
 Settings ReadSettings(GVariant* data) {
@@ -91,6 +98,8 @@ Settings ReadSettings(GVariant* data) {
     if (k == "keys") settings.keys = value;
     if (k == "service-timeout") settings.serviceTimeoutMs = atoi(value);
     if (k == "arg") settings.args.push_back(value);
+    if (k == "snapshot-dir") settings.snapshotDir = value;
+    if (k == "screenshot") settings.screenshot = true;
   }
   return settings;
 }
@@ -113,7 +122,9 @@ struct PageSession {
 class Extension {
  public:
   Extension(WebKitWebExtension* extension, Settings settings)
-      : m_settings(std::move(settings)), m_browser(m_poster, m_ledger) {
+      : m_settings(std::move(settings)), m_browser(m_poster, m_ledger),
+        m_snapshots([this](const std::string& path) { return SendSnapshot(path); },
+                    m_settings.snapshotDir) {
     SetProgramName("tvbrowser");
     SetModuleLogLevel(m_settings.logLevel);
     m_browser.SetAppIdentity(m_settings.appId, m_settings.appName);
@@ -129,15 +140,26 @@ class Extension {
   }
 
  private:
+  // Every player draws a plane: GStreamer its pictures, the others a
+  // stand-in rectangle per element.
   void RegisterServices() {
     zor::SetCommandTimeout(std::chrono::milliseconds(m_settings.serviceTimeoutMs));
-    if (m_settings.player == "scripted") {
-      m_scripted = std::make_shared<zor::ScriptedService>();
-      zor::RegisterService("Player", m_scripted);
+    if (m_settings.player == "gst") {
+      auto gst = std::make_shared<players::GstPlayerService>();
+      m_composePlane = [gst] { return gst->ComposePlane(); };
+      zor::RegisterService("Player", gst);
     } else {
-      zor::RegisterService("Player", std::make_shared<players::SimPlayerService>(
-                                         players::SimPlayerSettings{m_settings.mediaDuration,
-                                                                    m_settings.timeScale}));
+      std::shared_ptr<zor::Service> player;
+      if (m_settings.player == "scripted") {
+        m_scripted = std::make_shared<zor::ScriptedService>();
+        player = m_scripted;
+      } else {
+        player = std::make_shared<players::SimPlayerService>(
+            players::SimPlayerSettings{m_settings.mediaDuration, m_settings.timeScale});
+      }
+      auto plane = std::make_shared<players::StandInPlane>(player);
+      m_composePlane = [plane] { return plane->Compose(); };
+      zor::RegisterService("Player", plane);
     }
     zor::RegisterService("Video", std::make_shared<players::VideoService>(m_settings.osdResolution));
   }
@@ -147,11 +169,28 @@ class Extension {
     g_signal_connect(page, "user-message-received", G_CALLBACK(OnMessage), self);
   }
 
-  // The browser process asks for the teardown when it ends the run itself.
+  // The browser process asks for the teardown when it ends the run itself,
+  // and for the plane to show it or to take a screenshot.
   static gboolean OnMessage(WebKitWebPage*, WebKitUserMessage* message, Extension* self) {
-    if (g_strcmp0(webkit_user_message_get_name(message), "finish") != 0) return FALSE;
+    const char* name = webkit_user_message_get_name(message);
+    if (g_strcmp0(name, "plane") == 0) {
+      webkit_user_message_send_reply(
+          message, webkit_user_message_new("plane", PlaneVariant(self->m_composePlane())));
+      return TRUE;
+    }
+    if (g_strcmp0(name, "finish") != 0) return FALSE;
     self->Finish(0);
     return TRUE;
+  }
+
+  // The plane is taken now; the browser process draws the page over it
+  // and writes the file once the page has been drawn, before the run ends.
+  bool SendSnapshot(const std::string& path) {
+    if (m_page == nullptr) return false;
+    GVariant* parameters = g_variant_new("(s@ay)", path.c_str(), PlaneVariant(m_composePlane()));
+    webkit_web_page_send_message_to_view(m_page, webkit_user_message_new("snapshot", parameters),
+                                         nullptr, nullptr, nullptr);
+    return true;
   }
 
   static void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage*,
@@ -248,6 +287,7 @@ class Extension {
     auto exit = [this](int code) { m_poster.Post([this, code] { Finish(code); }); };
     m_session->testGlobal = std::make_unique<TestGlobal>(
         m_session->engine, TestGlobal::Settings{exit, m_settings.args, m_scripted});
+    m_snapshots.Install(m_session->engine.Context(), m_session->testGlobal->Object());
   }
 
   JSValueRef CreateInstance(JSContextRef ctx, const std::vector<JSValueRef>& a) {
@@ -284,6 +324,12 @@ class Extension {
   void Finish(int code) {
     if (m_finished) return;
     m_finished = true;
+    // The screenshot shows the elements' pictures, so before the teardown.
+    if (m_settings.screenshot && m_page != nullptr) {
+      webkit_web_page_send_message_to_view(
+          m_page, webkit_user_message_new("plane", PlaneVariant(m_composePlane())), nullptr,
+          nullptr, nullptr);
+    }
     // The page's script may run on until the process goes, so its session
     // stays (its wrappers point at the bridge) with no instance left.
     if (m_session) {
@@ -327,6 +373,8 @@ class Extension {
   PluginModule m_module;
   std::string m_loadError;
   std::shared_ptr<zor::ScriptedService> m_scripted;
+  std::function<std::vector<uint8_t>()> m_composePlane;
+  PlaneSnapshots m_snapshots;
   WebKitWebPage* m_page = nullptr;
   std::unique_ptr<PageSession> m_session;
   std::unique_ptr<PageSession> m_ended;

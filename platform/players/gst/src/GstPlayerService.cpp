@@ -34,4 +34,11 @@ bool GstPlayerService::WritePlanePng(const std::string& path) const {
   return EnsureGstreamer() && m_plane->WritePng(path);
 }
 
+std::vector<uint8_t> GstPlayerService::ComposePlane() const {
+  if (!EnsureGstreamer()) {
+    return std::vector<uint8_t>(static_cast<size_t>(kPlaneWidth) * kPlaneHeight * 4, 0);
+  }
+  return m_plane->Compose();
+}
+
 }  // namespace players

@@ -6,8 +6,8 @@
 #include <tuple>
 #include <utility>
 
-#include "DisplayArea.h"
-#include "NumberParsing.h"
+#include "players/DisplayArea.h"
+#include "players/NumberParsing.h"
 #include "PlayableUrl.h"
 
 namespace players {

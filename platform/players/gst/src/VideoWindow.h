@@ -7,7 +7,7 @@
 
 #include <mutex>
 
-#include "DisplayArea.h"
+#include "players/DisplayArea.h"
 
 namespace players {
 

@@ -6,9 +6,12 @@
 #define PLAYERS_GSTPLAYERSERVICE_H
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "players/DisplayArea.h"
 #include "zor/ServiceRegistry.h"
 
 namespace players {
@@ -31,8 +34,8 @@ struct GstPlayerSettings {
 
 class GstPlayerService : public zor::Service {
  public:
-  static constexpr int kPlaneWidth = 1920;
-  static constexpr int kPlaneHeight = 1080;
+  static constexpr int kPlaneWidth = players::kPlaneWidth;
+  static constexpr int kPlaneHeight = players::kPlaneHeight;
 
   explicit GstPlayerService(GstPlayerSettings settings = {});
   ~GstPlayerService() override;
@@ -46,6 +49,8 @@ class GstPlayerService : public zor::Service {
   // latest frame in its display area, later connections on top, black
   // elsewhere. False when the picture could not be encoded or written.
   bool WritePlanePng(const std::string& path) const;
+  // The plane as it stands, as RGBx rows (4 bytes a pixel, no padding).
+  std::vector<uint8_t> ComposePlane() const;
 
   // Shows the plane in a window on the desktop from now until the service
   // is destroyed. False, with the reason in `error`, when no window can be

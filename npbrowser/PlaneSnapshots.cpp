@@ -4,9 +4,7 @@
 
 #include "JsUtil.h"
 
-namespace tvhost {
-
-using namespace npbrowser;
+namespace npbrowser {
 
 namespace {
 
@@ -80,4 +78,4 @@ void PlaneSnapshots::Install(JSContextRef ctx, JSObjectRef tvhost) {
               });
 }
 
-}  // namespace tvhost
+}  // namespace npbrowser

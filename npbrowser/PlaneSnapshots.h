@@ -1,15 +1,16 @@
-// Pictures of the video plane as PNG files: tvhost.snapshot(name) from page
-// script, into the folder --snapshot-dir gives, and the picture
-// --plane-snapshot asks for when the page ends.
-#ifndef TVHOST_PLANESNAPSHOTS_H
-#define TVHOST_PLANESNAPSHOTS_H
+// Pictures of the TV's screen as PNG files that page script asks for with
+// tvhost.snapshot(name), into the folder --snapshot-dir gives; each host
+// says what the picture holds (tvhost: the video plane; tvbrowser: the page
+// over it).
+#ifndef NPBROWSER_PLANESNAPSHOTS_H
+#define NPBROWSER_PLANESNAPSHOTS_H
 
 #include <JavaScriptCore/JavaScript.h>
 
 #include <functional>
 #include <string>
 
-namespace tvhost {
+namespace npbrowser {
 
 class PlaneSnapshots {
  public:
@@ -41,6 +42,6 @@ class PlaneSnapshots {
 // slash or backslash, no control characters, and at most 200 bytes.
 bool IsPlainFileName(const std::string& name);
 
-}  // namespace tvhost
+}  // namespace npbrowser
 
-#endif  // TVHOST_PLANESNAPSHOTS_H
+#endif  // NPBROWSER_PLANESNAPSHOTS_H

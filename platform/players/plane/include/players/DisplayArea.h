@@ -8,6 +8,10 @@
 
 namespace players {
 
+// The video plane every player draws into, in pixels: what the TV shows.
+constexpr int kPlaneWidth = 1920;
+constexpr int kPlaneHeight = 1080;
+
 // A rectangle in plane pixels. Empty (zero width or height) hides the video.
 struct PlaneRect {
   int x = 0, y = 0, width = 0, height = 0;

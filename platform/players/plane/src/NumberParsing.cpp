@@ -1,4 +1,4 @@
-#include "NumberParsing.h"
+#include "players/NumberParsing.h"
 
 #include <cerrno>
 #include <cmath>
