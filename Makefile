@@ -76,14 +76,19 @@ endif
 
 # The demo page, then the remote-control TV app, in tvbrowser's window,
 # driven by the keyboard; HEADLESS=1 runs them in tvbrowser's own virtual
-# display, the app through a key sequence.
+# display, the app through a key sequence, and writes the TV's screen at the
+# end of each.
 TV_APP_KEYS := DOWN ENTER wait:2000 FAST_FWD wait:1500 RED wait:1500 RED PAUSE wait:500 \
                PLAY wait:1000 STOP wait:300 BACK
+TV_SCREENSHOTS := build/default/tv-screenshots
 tv: build
 ifeq ($(HEADLESS),1)
-	@env -u DISPLAY build/default/tvbrowser/tvbrowser --headless --time-scale 4 examples/player.html
+	@mkdir -p $(TV_SCREENSHOTS)
+	@env -u DISPLAY build/default/tvbrowser/tvbrowser --headless --time-scale 4 \
+	  --screenshot $(TV_SCREENSHOTS)/player.png examples/player.html
 	@env -u DISPLAY build/default/tvbrowser/tvbrowser --headless --keys "$(TV_APP_KEYS)" \
-	  examples/tv-app.html
+	  --screenshot $(TV_SCREENSHOTS)/tv-app.png examples/tv-app.html
+	@echo "screenshots: $(TV_SCREENSHOTS)/player.png $(TV_SCREENSHOTS)/tv-app.png"
 else
 	@build/default/tvbrowser/tvbrowser --time-scale 4 --timeout 3600 examples/player.html
 	@build/default/tvbrowser/tvbrowser --timeout 3600 examples/tv-app.html

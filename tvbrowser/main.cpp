@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
       {"extension-dir", 0, G_OPTION_FLAG_HIDDEN, G_OPTION_ARG_FILENAME, &o.extensionDir, "", "DIR"},
       {G_OPTION_REMAINING, 0, 0, G_OPTION_ARG_FILENAME_ARRAY, &o.page, "", "PAGE.html|URL"},
       {}};
-  GOptionContext* context = g_option_context_new("PAGE.html|URL");
+  GOptionContext* context = g_option_context_new(nullptr);
   g_option_context_set_summary(context, "Opens a TV page in WebKit with the AV-object plug-in module.");
   g_option_context_add_main_entries(context, entries, nullptr);
   GError* error = nullptr;
