@@ -3,17 +3,13 @@
 // the widget put it, and the whole plane in full screen; tvhost.snapshot
 // writes only a plain file name into the snapshot folder, and only with a
 // plane.
-#include <fcntl.h>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +22,7 @@
 #include <vector>
 
 #include "PngPicture.h"
+#include "VirtualDisplay.h"
 
 namespace {
 
@@ -97,46 +94,6 @@ class PlaneSnapshotTest : public ::testing::Test {
   }
 
   std::string m_dir;
-};
-
-// An X server of the test's own, on a display number the server picks.
-class VirtualDisplay {
- public:
-  VirtualDisplay() {
-    int ready[2];
-    if (pipe(ready) != 0) return;
-    const std::string readyFd = std::to_string(ready[1]);
-    const char* const argv[] = {"Xvfb", "-displayfd", readyFd.c_str(), "-screen", "0",
-                                "1280x720x24", "-nolisten", "tcp", nullptr};
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addclose(&quiet, ready[0]);
-    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (posix_spawnp(&m_pid, "Xvfb", &quiet, nullptr, const_cast<char* const*>(argv), environ) != 0) {
-      m_pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&quiet);
-    close(ready[1]);
-    // The server writes its display number once it accepts clients.
-    FILE* in = fdopen(ready[0], "r");
-    int number = -1;
-    if (in != nullptr && fscanf(in, "%d", &number) == 1) m_name = ":" + std::to_string(number);
-    if (in != nullptr) fclose(in);
-  }
-  ~VirtualDisplay() {
-    if (m_pid <= 0) return;
-    kill(m_pid, SIGTERM);
-    waitpid(m_pid, nullptr, 0);
-  }
-  VirtualDisplay(const VirtualDisplay&) = delete;
-  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-  // Empty when the server did not start.
-  const std::string& Name() const { return m_name; }
-
- private:
-  pid_t m_pid = -1;
-  std::string m_name;
 };
 
 // The share of the pixels inside `area` that are lit.
@@ -237,8 +194,10 @@ bool Near(const Rect& a, const Rect& b) {
 // plays on for a few seconds while the screen is looked at.
 TEST_F(PlaneSnapshotTest, TheWindowShowsThePlaneAtHalfSize) {
   constexpr Rect kPictureInWindow{300, 135, 360, 270};
-  VirtualDisplay display;
-  ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+  tvbrowser::VirtualDisplay display;
+  std::string error;
+  ASSERT_TRUE(display.Start(&error)) << error;
+  const std::string displayName = getenv("DISPLAY");
   auto run = std::async(std::launch::async, [&] {
     return RunPage("--player gst --video window",
                    "<object id=\"av\" type=\"application/x-ruvo-avobject\" data=\"file://" TEST_MEDIA_DIR
@@ -253,12 +212,12 @@ av.onUpdateProgress = function (position) {
 };
 av.play(1);
 </script>)",
-                   display.Name());
+                   displayName);
   });
   std::optional<Picture> screen;
   std::optional<Rect> lit;
   while (run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout) {
-    screen = GrabScreen(display.Name());
+    screen = GrabScreen(displayName);
     lit = screen ? LitBounds(*screen) : std::nullopt;
     if (lit && Near(*lit, kPictureInWindow)) break;
   }
