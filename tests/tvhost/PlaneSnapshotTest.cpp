@@ -293,43 +293,4 @@ INSTANTIATE_TEST_SUITE_P(
                       NamesCase{"ScriptedHasNoPlane", "--player scripted", true, false}),
     [](const ::testing::TestParamInfo<NamesCase>& info) { return info.param.name; });
 
-struct RefusedCase {
-  const char* name;
-  const char* options;  // "@" stands for the case's folder
-  const char* stderrContains;
-};
-
-void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
-
-class RefusedSnapshotTest : public PlaneSnapshotTest,
-                            public ::testing::WithParamInterface<RefusedCase> {};
-
-// A snapshot asked for on the command line that cannot be had ends the run
-// with exit code 2, even when the page itself passed.
-TEST_P(RefusedSnapshotTest, EndsWithExitCode2) {
-  const RefusedCase& c = GetParam();
-  std::ofstream(m_dir + "/file") << "not a folder";
-  std::string options = c.options;
-  for (size_t at = options.find('@'); at != std::string::npos; at = options.find('@')) {
-    options.replace(at, 1, m_dir);
-  }
-  const Outcome run = RunPage(options, "<script>tvhost.exit(0);</script>");
-  EXPECT_EQ(run.exitCode, 2) << run.err;
-  EXPECT_NE(run.err.find(c.stderrContains), std::string::npos) << run.err;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Options, RefusedSnapshotTest,
-    ::testing::Values(
-        RefusedCase{"PlaneSnapshotWithoutPlane", "--plane-snapshot @/exit.png",
-                    "--plane-snapshot needs --player gst"},
-        RefusedCase{"PlaneSnapshotUnwritable", "--player gst --plane-snapshot @/file/exit.png",
-                    "cannot write the plane to"},
-        RefusedCase{"SnapshotFolderIsAFile", "--player gst --snapshot-dir @/file",
-                    "cannot make snapshot folder"},
-        RefusedCase{"WindowWithoutPlane", "--video window", "--video window needs --player gst"},
-        RefusedCase{"WindowWithoutDisplay", "--player gst --video window",
-                    "cannot show the video plane: no display"}),
-    [](const ::testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
-
 }  // namespace
