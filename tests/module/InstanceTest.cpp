@@ -16,6 +16,7 @@
 #include "LogCapture.h"
 #include "PluginHostTest.h"
 #include "Transcript.h"
+#include "script/plugin.h"
 
 namespace plugintest {
 namespace {
@@ -33,6 +34,7 @@ TEST_F(InstanceTest, CreationAndDestructionHaveTheirWholeTranscript) {
   NPWindow window{};
   window.window = &window;
   EXPECT_EQ(plugin.setwindow(npp, &window), NPERR_NO_ERROR);
+  EXPECT_FALSE(static_cast<CPlugin*>(npp->pdata)->init(nullptr));  // no window, no init
   EXPECT_EQ(plugin.newstream(npp, nullptr, nullptr, 0, nullptr), NPERR_NO_ERROR);
   Destroy(npp);
   browser.SetWindowAvailable(false);

@@ -15,7 +15,7 @@ namespace {
 
 struct ExitCase {
   const char* name;  // "Leaked...": leaks on purpose, not for LeakSanitizer to report
-  const char* options;
+  const char* options;  // "@" stands for the case's folder, which holds page.html
   const char* script;  // after one test plug-in element `t`; null: no page at all
   int exitCode;
   const char* stderrContains;
@@ -35,9 +35,13 @@ TEST_P(ExitCodeTest, EndsWithItsCodeAndMessage) {
         << "<script>\nvar t = document.getElementById('t');\n" << c.script << "\n</script>\n";
   }
   bool leaks = std::string(c.name).rfind("Leaked", 0) == 0;
+  std::string options = c.options;
+  for (size_t at = options.find('@'); at != std::string::npos; at = options.find('@')) {
+    options.replace(at, 1, dir);
+  }
   std::string command = leaks ? "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" " : "";
-  command += "timeout -s KILL 30 '" TVHOST_PATH "' --plugin '" TEST_PLUGIN_PATH "' --timeout 10 " +
-             std::string(c.options) + " '" + page + "' >/dev/null 2>'" + dir + "/stderr'";
+  command += "env -u DISPLAY timeout -s KILL 30 '" TVHOST_PATH "' --plugin '" TEST_PLUGIN_PATH
+             "' --timeout 10 " + options + " '" + page + "' >/dev/null 2>'" + dir + "/stderr'";
   int status = std::system(command.c_str());
   std::string errors{std::istreambuf_iterator<char>(std::ifstream(dir + "/stderr").rdbuf()), {}};
   EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitCode) << errors;
@@ -80,7 +84,19 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"MissingPage", "", nullptr, 2, "cannot load page"},
         ExitCase{"MissingModule", "--plugin /nonexistent/module.so", "", 2,
                  "cannot load module /nonexistent/module.so"},
-        ExitCase{"BadOption", "--numbers float", "", 2, "bad value for --numbers"}),
+        ExitCase{"BadOption", "--numbers float", "", 2, "bad value for --numbers"},
+        // A picture of the plane asked for on the command line that cannot
+        // be had ends the run with 2, even when the page itself passed.
+        ExitCase{"PlaneSnapshotWithoutPlane", "--plane-snapshot @/exit.png", "tvhost.exit(0);", 2,
+                 "--plane-snapshot needs --player gst"},
+        ExitCase{"PlaneSnapshotUnwritable", "--player gst --plane-snapshot @/page.html/exit.png",
+                 "tvhost.exit(0);", 2, "cannot write the plane to"},
+        ExitCase{"SnapshotFolderIsAFile", "--player gst --snapshot-dir @/page.html",
+                 "tvhost.exit(0);", 2, "cannot make snapshot folder"},
+        ExitCase{"WindowWithoutPlane", "--video window", "tvhost.exit(0);", 2,
+                 "--video window needs --player gst"},
+        ExitCase{"WindowWithoutDisplay", "--player gst --video window", "tvhost.exit(0);", 2,
+                 "cannot show the video plane: no display"}),
     [](const ::testing::TestParamInfo<ExitCase>& info) { return info.param.name; });
 
 }  // namespace

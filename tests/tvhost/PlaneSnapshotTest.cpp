@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -198,6 +197,7 @@ TEST_F(PlaneSnapshotTest, TheWindowShowsThePlaneAtHalfSize) {
   virtualdisplay::VirtualDisplay display;
   std::string error;
   ASSERT_TRUE(display.Start("1280x720x24", &error)) << error;
+  const std::string displayName = display.Name();
   auto run = std::async(std::launch::async, [&] {
     return RunPage("--player gst --video window",
                    "<object id=\"av\" type=\"application/x-ruvo-avobject\" data=\"file://" TEST_MEDIA_DIR
@@ -212,12 +212,12 @@ av.onUpdateProgress = function (position) {
 };
 av.play(1);
 </script>)",
-                   display.Name());
+                   displayName);
   });
   std::optional<Picture> screen;
   std::optional<Rect> lit;
   while (run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout) {
-    screen = GrabScreen(display.Name());
+    screen = GrabScreen(displayName);
     lit = screen ? LitBounds(*screen) : std::nullopt;
     if (lit && Near(*lit, kPictureInWindow)) break;
   }
@@ -292,44 +292,5 @@ INSTANTIATE_TEST_SUITE_P(
                       NamesCase{"SimHasNoPlane", "--player sim", true, false},
                       NamesCase{"ScriptedHasNoPlane", "--player scripted", true, false}),
     [](const ::testing::TestParamInfo<NamesCase>& info) { return info.param.name; });
-
-struct RefusedCase {
-  const char* name;
-  const char* options;  // "@" stands for the case's folder
-  const char* stderrContains;
-};
-
-void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
-
-class RefusedSnapshotTest : public PlaneSnapshotTest,
-                            public ::testing::WithParamInterface<RefusedCase> {};
-
-// A snapshot asked for on the command line that cannot be had ends the run
-// with exit code 2, even when the page itself passed.
-TEST_P(RefusedSnapshotTest, EndsWithExitCode2) {
-  const RefusedCase& c = GetParam();
-  std::ofstream(m_dir + "/file") << "not a folder";
-  std::string options = c.options;
-  for (size_t at = options.find('@'); at != std::string::npos; at = options.find('@')) {
-    options.replace(at, 1, m_dir);
-  }
-  const Outcome run = RunPage(options, "<script>tvhost.exit(0);</script>");
-  EXPECT_EQ(run.exitCode, 2) << run.err;
-  EXPECT_NE(run.err.find(c.stderrContains), std::string::npos) << run.err;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Options, RefusedSnapshotTest,
-    ::testing::Values(
-        RefusedCase{"PlaneSnapshotWithoutPlane", "--plane-snapshot @/exit.png",
-                    "--plane-snapshot needs --player gst"},
-        RefusedCase{"PlaneSnapshotUnwritable", "--player gst --plane-snapshot @/file/exit.png",
-                    "cannot write the plane to"},
-        RefusedCase{"SnapshotFolderIsAFile", "--player gst --snapshot-dir @/file",
-                    "cannot make snapshot folder"},
-        RefusedCase{"WindowWithoutPlane", "--video window", "--video window needs --player gst"},
-        RefusedCase{"WindowWithoutDisplay", "--player gst --video window",
-                    "cannot show the video plane: no display"}),
-    [](const ::testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
 
 }  // namespace

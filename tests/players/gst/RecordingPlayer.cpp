@@ -68,8 +68,4 @@ RecordingPlayer::Match AnError() {
 
 long long PositionOf(const Event& progress) { return std::atoll(progress.param1.c_str()); }
 
-long long AnswerValue(const std::string& answer) {
-  return answer.size() > 1 && answer[0] == 'I' ? std::atoll(answer.c_str() + 1) : -1;
-}
-
 }  // namespace playertest

@@ -59,9 +59,8 @@ RecordingPlayer::Match OfType(int type);
 RecordingPlayer::Match ProgressAtLeast(long long positionMs);
 RecordingPlayer::Match AnError();
 bool IsError(int type);
-// The position of a progress event, or of an "I<n>" answer.
+// The position of a progress event.
 long long PositionOf(const Event& progress);
-long long AnswerValue(const std::string& answer);
 
 }  // namespace playertest
 
