@@ -1,5 +1,5 @@
-// tvhost as a program: its exit codes and messages, run on small pages
-// against the test plug-in.
+// tvhost and tvbrowser as programs: their exit codes and messages, run on
+// small pages against the test plug-in.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -19,6 +19,7 @@ struct ExitCase {
   const char* script;  // after one test plug-in element `t`; null: no page at all
   int exitCode;
   const char* stderrContains;
+  const char* program = TVHOST_PATH;
 };
 
 using ExitCodeTest = ::testing::TestWithParam<ExitCase>;
@@ -40,8 +41,8 @@ TEST_P(ExitCodeTest, EndsWithItsCodeAndMessage) {
     options.replace(at, 1, dir);
   }
   std::string command = leaks ? "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" " : "";
-  command += "env -u DISPLAY timeout -s KILL 30 '" TVHOST_PATH "' --plugin '" TEST_PLUGIN_PATH
-             "' --timeout 10 " + options + " '" + page + "' >/dev/null 2>'" + dir + "/stderr'";
+  command += "env -u DISPLAY timeout -s KILL 30 '" + std::string(c.program) +
+             "' --plugin '" TEST_PLUGIN_PATH "' --timeout 10 " + options + " '" + page + "' >/dev/null 2>'" + dir + "/stderr'";
   int status = std::system(command.c_str());
   std::string errors{std::istreambuf_iterator<char>(std::ifstream(dir + "/stderr").rdbuf()), {}};
   EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitCode) << errors;
@@ -98,5 +99,27 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"WindowWithoutDisplay", "--player gst --video window", "tvhost.exit(0);", 2,
                  "cannot show the video plane: no display"}),
     [](const ::testing::TestParamInfo<ExitCase>& info) { return info.param.name; });
+
+#ifdef TVBROWSER_PATH
+// The same run rules in WebKit, its page loaded from a file: URL.
+constexpr const char* kTvbrowser = TVBROWSER_PATH;
+INSTANTIATE_TEST_SUITE_P(
+    Tvbrowser, ExitCodeTest,
+    ::testing::Values(
+        ExitCase{"ExitCode", "--headless", "tvhost.exit(7);", 7, "", kTvbrowser},
+        ExitCase{"UncaughtError", "--headless", "nothing.here();", 1,
+                 "page.html:5: ReferenceError", kTvbrowser},
+        ExitCase{"ErrorInQueuedCallback", "--headless --check-leaks",
+                 "t.callLater(function () { throw new Error('late'); });", 1, "Error: late",
+                 kTvbrowser},
+        ExitCase{"LeakedObject", "--headless --check-leaks", "t.leakObject({}); tvhost.exit(0);",
+                 3, "tvbrowser: leak: 1 of 2 NPObjects not deallocated", kTvbrowser},
+        ExitCase{"Timeout", "--headless --timeout 2", "", 124, "timed out after 2 seconds",
+                 kTvbrowser},
+        ExitCase{"MissingPage", "--headless", nullptr, 2, "cannot load page", kTvbrowser},
+        ExitCase{"MissingModule", "--headless --plugin /nonexistent/module.so", "", 2,
+                 "cannot load module /nonexistent/module.so", kTvbrowser}),
+    [](const ::testing::TestParamInfo<ExitCase>& info) { return info.param.name; });
+#endif
 
 }  // namespace
