@@ -7,11 +7,13 @@ namespace players {
 
 LoopThread::LoopThread() : m_thread([this] { Run(); }) {}
 
+// Notifies under the lock: a streaming thread's last post then ends before
+// the lock is free, so the owner's final Stop(), which takes the lock, comes
+// after it even where GStreamer joins its threads out of the sanitizer's
+// sight, and the condition variable is not destroyed under a notify.
 void LoopThread::Post(std::function<void()> task) {
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_tasks.push_back(std::move(task));
-  }
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_tasks.push_back(std::move(task));
   m_wake.notify_one();
 }
 
