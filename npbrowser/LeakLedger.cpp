@@ -1,5 +1,6 @@
 #include "LeakLedger.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -60,6 +61,14 @@ size_t LeakLedger::LiveObjects() const {
 size_t LeakLedger::LiveBlocks() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_blocks.size();
+}
+
+int LeakLedger::CheckAtExit(bool checked, int code) const {
+  if (!checked) return code;
+  const std::string leaks = Report();
+  if (leaks.empty()) return code;
+  fputs(leaks.c_str(), stderr);
+  return code == 0 ? kExitLeaks : code;
 }
 
 std::string LeakLedger::Report() const {

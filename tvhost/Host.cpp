@@ -228,11 +228,7 @@ int Host::Run() {
   session.reset();
   loop.RunQueued(kShutdownTaskLimit);
 
-  std::string leaks = ledger.Report();
-  if (m_options.checkLeaks && !leaks.empty()) {
-    fputs(leaks.c_str(), stderr);
-    if (m_exitCode == 0) m_exitCode = kExitLeaks;
-  }
+  m_exitCode = ledger.CheckAtExit(m_options.checkLeaks, m_exitCode);
   m_module = nullptr;
   return m_exitCode;
 }

@@ -19,7 +19,6 @@ using npbrowser::PluginModule;
 
 constexpr int kExitScriptError = 1;
 constexpr int kExitLoadError = 2;
-constexpr int kExitLeaks = 3;
 constexpr int kExitTimeout = 124;
 
 class Host {
