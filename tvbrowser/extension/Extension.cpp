@@ -38,8 +38,8 @@ namespace {
 
 using namespace npbrowser;
 
+constexpr int kExitScriptError = 1;
 constexpr int kExitLoadError = 2;
-constexpr int kExitLeaks = 3;
 
 // The web process's GLib main context is its main thread's loop. An idle
 // source rather than g_main_context_invoke, which runs the task at once when
@@ -211,19 +211,22 @@ class Extension {
     EndPage();  // navigation and reload end the previous page's instances
     m_session = std::make_unique<PageSession>(context, m_browser, m_module);
     m_browser.SetBridge(&m_session->bridge);
-    m_session->engine.SetUncaughtHandler([this](const std::string& report) {
-      fprintf(stderr, "%s\n", report.c_str());
-      m_poster.Post([this] { Finish(1); });
-    });
+    m_session->engine.SetUncaughtHandler([this](const std::string& report) { Fail(report); });
     InstallGlobals(context);
   }
 
   void EndPage() {
     if (!m_session) return;
+    ReleaseInstances();
+    m_session.reset();
+  }
+
+  // Destroys the page's instances and lets go of script's references to
+  // the module's objects; the script context itself stays.
+  void ReleaseInstances() {
     m_session->instances.DestroyAll();
     m_session->bridge.ReleaseWrappedObjects();
     m_browser.SetBridge(nullptr);
-    m_session.reset();
   }
 
   void InstallGlobals(JSGlobalContextRef ctx) {
@@ -243,7 +246,7 @@ class Extension {
       return CreateInstance(c, a);
     });
     SetFunction(ctx, np, "destroy", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
-      DestroyInstance(c, a.empty() ? nullptr : JSValueToObject(c, a[0], nullptr));
+      DestroyInstance(a.empty() ? nullptr : JSValueToObject(c, a[0], nullptr));
       return JSValueMakeUndefined(c);
     });
     SetFunction(ctx, np, "isMethod", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
@@ -257,8 +260,7 @@ class Extension {
       return JSValueMakeUndefined(c);
     });
     SetFunction(ctx, np, "fail", [this](JSContextRef c, JSObjectRef, const std::vector<JSValueRef>& a, JSValueRef*) {
-      fprintf(stderr, "%s\n", a.empty() ? "uncaught error" : ToStdString(c, a[0]).c_str());
-      m_poster.Post([this] { Finish(1); });
+      Fail(a.empty() ? "uncaught error" : ToStdString(c, a[0]));
       return JSValueMakeUndefined(c);
     });
     SetProperty(ctx, np, "keys", MakeString(ctx, m_settings.keys));
@@ -310,13 +312,19 @@ class Extension {
     return object;
   }
 
-  void DestroyInstance(JSContextRef ctx, JSObjectRef node) {
+  void DestroyInstance(JSObjectRef node) {
     if (!m_session) return;
     auto it = m_session->elements.find(node);
     if (it == m_session->elements.end()) return;
     m_session->instances.Destroy(*it->second);
     // The element stays: a later access reaches the destroyed object.
-    (void)ctx;
+  }
+
+  // An error the page did not catch: reported, and the run ends with 1
+  // once the failing script has returned.
+  void Fail(const std::string& report) {
+    fprintf(stderr, "%s\n", report.c_str());
+    m_poster.Post([this] { Finish(kExitScriptError); });
   }
 
   // Ends the run once: the teardown a browser does, the leak check, then
@@ -333,20 +341,14 @@ class Extension {
     // The page's script may run on until the process goes, so its session
     // stays (its wrappers point at the bridge) with no instance left.
     if (m_session) {
-      m_session->instances.DestroyAll();
-      m_session->bridge.ReleaseWrappedObjects();
-      m_browser.SetBridge(nullptr);
+      ReleaseInstances();
       m_ended = std::move(m_session);
     }
     DrainQueuedTasks();
     m_module.Shutdown();
     zor::UnregisterAllServices();
     DrainQueuedTasks();
-    std::string leaks = m_ledger.Report();
-    if (m_settings.checkLeaks && !leaks.empty()) {
-      fputs(leaks.c_str(), stderr);
-      if (code == 0) code = kExitLeaks;
-    }
+    code = m_ledger.CheckAtExit(m_settings.checkLeaks, code);
     fflush(stdout);
     fflush(stderr);
     SendExit(code);
