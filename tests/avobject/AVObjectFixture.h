@@ -1,4 +1,5 @@
-// An AV object wired to the test browser and a scripted player service.
+// An AV object wired to the test browser and scripted player and video
+// services, and the transcript lines its callbacks produce.
 #ifndef TESTS_AVOBJECT_AVOBJECTFIXTURE_H
 #define TESTS_AVOBJECT_AVOBJECTFIXTURE_H
 
@@ -19,18 +20,15 @@
 
 namespace avtest {
 
-using NSPlRuvoAVObject::CPlRuvoAVObject;
+using namespace NSPlRuvoAVObject;
 using testbrowser::Lines;
 using testbrowser::operator+;
+using Strings = std::vector<std::string>;
 
 // How a page callback is registered when a transcript is taken: function
 // "f", name "cb", both, or nothing.
 enum class Form { kNone, kFunction, kName, kBoth };
 
-inline const char* FormName(Form form) {
-  static const char* const kNames[] = {"Nothing", "Function", "Name", "Both"};
-  return kNames[static_cast<int>(form)];
-}
 inline bool HasFunction(Form form) { return form == Form::kFunction || form == Form::kBoth; }
 inline bool HasName(Form form) { return form == Form::kName || form == Form::kBoth; }
 
@@ -72,6 +70,7 @@ class AVObjectTest : public ::testing::Test {
   void SetUp() override {
     browser.InstallIntoModule();
     zor::RegisterService("Player", testbrowser::Recording(player));
+    zor::RegisterService("Video", testbrowser::Recording(video));
     av = std::make_unique<CPlRuvoAVObject>();
     av->mnpInstance = &npp;
     testbrowser::ClearCapturedLog();
@@ -107,8 +106,8 @@ class AVObjectTest : public ::testing::Test {
     return testbrowser::TakeTranscript();
   }
 
-  // A player event, as `Run` sees it.
-  Lines RunEvent(int type, const std::string& param1, const std::string& param2) {
+  // A player event, delivered and passed on to page script, as `Run` sees it.
+  Lines Event(int type, const std::string& param1, const std::string& param2) {
     return Run([&] {
       Connection()->Emit(type, param1, param2);
       ASSERT_TRUE(Connection()->WaitDelivered());
@@ -133,33 +132,14 @@ class AVObjectTest : public ::testing::Test {
   std::shared_ptr<zor::ScriptedConnection> Connection() {
     return player->Connection(player->ConnectionCount() - 1);
   }
-
   void Answer(const std::string& command, const std::string& result) {
     Connection()->Answer(command, result);
   }
 
-  std::vector<zor::ReceivedCommand> Sent() { return Connection()->Received(); }
-
-  std::vector<std::string> SentNames() {
-    std::vector<std::string> names;
-    for (const auto& command : Sent()) names.push_back(command.name);
-    return names;
-  }
-
-  // Sends a player event and runs the browser's main loop until the page
-  // has seen it.
-  void Event(int type, const std::string& param1, const std::string& param2) {
-    Connection()->Emit(type, param1, param2);
-    ASSERT_TRUE(Connection()->WaitDelivered());
-    browser.RunPendingAsyncCalls();
-  }
-
   // The first argument of every call of `function`, in order.
-  std::vector<std::string> FirstArguments(NPObject* function) {
-    std::vector<std::string> firsts;
-    for (const auto& call : browser.CallsOf(function)) {
-      firsts.push_back(call.args.empty() ? "<none>" : call.args[0]);
-    }
+  Strings FirstArguments(NPObject* function) {
+    Strings firsts;
+    for (const auto& call : browser.CallsOf(function)) firsts.push_back(call.args.at(0));
     return firsts;
   }
 
@@ -167,6 +147,7 @@ class AVObjectTest : public ::testing::Test {
 
   testbrowser::TestBrowser browser;
   std::shared_ptr<zor::ScriptedService> player = std::make_shared<zor::ScriptedService>();
+  std::shared_ptr<zor::ScriptedService> video = std::make_shared<zor::ScriptedService>();
   NPP_t npp{};
   std::unique_ptr<CPlRuvoAVObject> av;
 

@@ -1,16 +1,28 @@
-// Player events: play states, positions and the page callbacks they cause,
-// each compared as a whole transcript for every way of registering.
+// Player events and the page callbacks they cause, compared as whole
+// transcripts for every way of registering; registration and its
+// ownership; deliveries, which reach page script only on the main thread,
+// in order, and safely however the browser and the page treat them.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <thread>
 #include <tuple>
 
 #include "AVObjectFixture.h"
-#include "host/np_log.h"
+#include "service/AsyncDelivery.h"
+#include "service/plRuvoVideo.h"
 
 namespace avtest {
 namespace {
 
-using namespace NSPlRuvoAVObject;
+using Policy = testbrowser::TestBrowser::QueuedAfterDestroy;
+
+const char* FormName(Form form) {
+  static const char* const kNames[] = {"Nothing", "Function", "Name", "Both"};
+  return kNames[static_cast<int>(form)];
+}
 
 struct EventRow {
   int type;
@@ -40,7 +52,7 @@ TEST_P(EventTest, MovesTheStateAndCallsThePageOnTheMainThread) {
   }
   // An unchanged state notifies again.
   for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(RunEvent(row.type, "ignored", "detail"), expected) << "round " << round;
+    EXPECT_EQ(Event(row.type, "ignored", "detail"), expected) << "round " << round;
   }
   EXPECT_EQ(State(), row.state >= 0 ? row.state : eAVOBJ_PLAYSTATE_PAUSE);
   EXPECT_EQ(av->stAVObjMember.mplayPosition, 1234);
@@ -83,7 +95,7 @@ TEST_P(ProgressTest, RecordsThePositionAndPassesTheTextAsSent) {
   } cases[] = {{"900", 900}, {"", 0}, {" -20ms", -20}, {"abc", 0},
                {"99999999999", 2147483647}};
   for (const auto& c : cases) {
-    EXPECT_EQ(RunEvent(14, c.text, "p2"),
+    EXPECT_EQ(Event(14, c.text, "p2"),
               Lines({"4 OnEvent: CZorBase::OnEvent,type:[14]",
                      std::string("4 OnEvent: function str:[") + (HasName(form) ? "cb" : "") +
                          "], param1:[" + c.text + "]\n"}) +
@@ -97,6 +109,298 @@ INSTANTIATE_TEST_SUITE_P(Forms, ProgressTest,
                          ::testing::Values(Form::kNone, Form::kFunction, Form::kName,
                                            Form::kBoth),
                          [](const auto& info) { return FormName(info.param); });
+
+TEST_F(AVObjectTest, RegistrationHoldsOneReferenceOnTheLatestObject) {
+  NPObject* a = Function();
+  NPObject* b = Function();
+  EXPECT_EQ(Run([&] {
+              EXPECT_EQ(av->SetonUpdateProgress(nullptr, nullptr, a), 1);
+              EXPECT_EQ(av->SetonUpdateProgress(nullptr, nullptr, a), 1);
+              EXPECT_EQ(browser.RefCount(a), 2u);  // the test's and one registration
+              EXPECT_EQ(av->SetonUpdateProgress(nullptr, nullptr, b), 1);
+              EXPECT_EQ(av->SetonPlayStateChange(nullptr, NameBuffer("m"), nullptr), 1);
+              EXPECT_EQ(av->SetonPlayStateChange(nullptr, NameBuffer("n"), nullptr), 1);
+              EXPECT_EQ(browser.LiveAllocations(), 1u);  // the replaced name is freed
+              // Neither a name nor an object changes nothing.
+              EXPECT_EQ(av->SetonUpdateProgress(nullptr, nullptr, nullptr), 0);
+              EXPECT_EQ(av->SetonPlayStateChange(nullptr, nullptr, nullptr), 0);
+            }),
+            Lines({"4 SetonUpdateProgress: SetonUpdateProgress functionObj = <ptr>\n",
+                   "5 SetonUpdateProgress: Register same callback, do nothing\n",
+                   "4 SetonUpdateProgress: SetonUpdateProgress functionObj = <ptr>\n",
+                   "4 SetonPlayStateChange: SetonPlayStateChange functionName = m\n",
+                   "4 SetonPlayStateChange: SetonPlayStateChange functionName = n\n"}));
+  EXPECT_EQ(browser.RefCount(a), 1u);
+  EXPECT_EQ(browser.RefCount(b), 2u);
+  Event(14, "5000", "");
+  EXPECT_TRUE(browser.CallsOf(a).empty());
+  EXPECT_EQ(browser.CallsOf(b).size(), 1u);
+}
+
+TEST(CallScript, ParametersCannotEndTheirLiteral) {
+  const struct {
+    const char* param1;
+    const char* param2;
+    const char* script;
+  } cases[] = {
+      {"1", "", "f(\"1\",\"\");"},
+      {"a\"b", "c\\d", "f(\"a\\\"b\",\"c\\\\d\");"},
+      {"\");evil();(\"", "", "f(\"\\\");evil();(\\\"\",\"\");"},
+      {"line\nbreak\r\t", "\x01\x7F", "f(\"line\\u000Abreak\\u000D\\u0009\",\"\\u0001\\u007F\");"},
+      {"\xE2\x80\xA8x\xE2\x80\xA9", "caf\xC3\xA9", "f(\"\\u2028x\\u2029\",\"caf\xC3\xA9\");"},
+      {"\xC2\x80\xC2\x9F\xC2\xA0", "\xC2", "f(\"\\u0080\\u009F\xC2\xA0\",\"\xC2\");"},
+      {"\xE2\x80", "\xE2", "f(\"\xE2\x80\",\"\xE2\");"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BuildCallScript("f", c.param1, c.param2), c.script) << c.param1;
+  }
+}
+
+// A delivery the browser or the page cannot take: what is logged, and that
+// nothing leaks (the fixture checks that at the end).
+struct UndeliveredRow {
+  const char* name;
+  Form form;
+  std::function<void(testbrowser::TestBrowser&)> breakBrowser;  // after the operation, before the loop
+  bool fromEvent;                                    // event 8, else an accepted Stop
+  Lines transcript;
+};
+
+class UndeliveredTest : public AVObjectTest,
+                        public ::testing::WithParamInterface<UndeliveredRow> {};
+
+TEST_P(UndeliveredTest, IsLoggedAndLeavesNothingBehind) {
+  const UndeliveredRow& row = GetParam();
+  Register(row.form);
+  EXPECT_EQ(Run([&] {
+              if (row.fromEvent) {
+                Connection()->Emit(8, "", "");
+                ASSERT_TRUE(Connection()->WaitDelivered());
+              } else {
+                av->Stop(nullptr);
+              }
+              row.breakBrowser(browser);
+            }),
+            row.transcript);
+  browser.InstallIntoModule();
+}
+
+const Lines kStopped = {"> Stop |||", "5 Stop: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_STOP"};
+const Lines kFinished = {"4 OnEvent: CZorBase::OnEvent,type:[8]",
+                         "5 OnEvent: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_FINISHED"};
+const char kInside[] = "4 Player_AsyncEvent_str:  Inside Player_AsyncEvent_str  = cb, param1=0, param2=";
+const char kScript[] = "4 Player_AsyncEvent_str: =======Value of script = cb(\"0\",\"\");";
+const char kNoAsyncCall[] =
+    "2 PluginCall:  Callback dropped: the browser offers no NPN_PluginThreadAsyncCall";
+
+void NoAllocations(testbrowser::TestBrowser&) {
+  NPNFuncs.memalloc = [](uint32_t) -> void* { return nullptr; };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UndeliveredTest,
+    ::testing::Values(
+        UndeliveredRow{"EvaluationFails", Form::kName,
+                       [](testbrowser::TestBrowser& b) {
+                         b.SetEvaluateHandler([](const std::string&, NPVariant*) {
+                           return false;
+                         });
+                       },
+                       false,
+                       kStopped + Notified(Form::kName, "0") +
+                           Lines{kInside, kScript, "eval cb(\"0\",\"\");",
+                                 "4 Player_AsyncEvent_str:  NPNFuncs.evaluate ret = 0"}},
+        UndeliveredRow{"NoWindowObject", Form::kName,
+                       [](testbrowser::TestBrowser& b) { b.SetWindowAvailable(false); }, false,
+                       kStopped + Notified(Form::kName, "0") +
+                           Lines{kInside, kScript,
+                                 "4 Player_AsyncEvent_str:  NPNFuncs.evaluate ret = 0"}},
+        UndeliveredRow{"NameFormOutOfMemory", Form::kName, NoAllocations, false,
+                       kStopped + Notified(Form::kName, "0") +
+                           Lines{kInside,
+                                 "4 Player_AsyncEvent_str: MEMORY ALLOCATION FAILED!!!"}},
+        UndeliveredRow{"FunctionFormOutOfMemory", Form::kFunction, NoAllocations, false,
+                       kStopped + Notified(Form::kFunction, "0") +
+                           Lines{"2 Player_AsyncEvent: MEMORY ALLOCATION FAILED!!!"}},
+        UndeliveredRow{"NoInvokeDefault", Form::kFunction,
+                       [](testbrowser::TestBrowser&) { NPNFuncs.invokeDefault = nullptr; }, false,
+                       kStopped + Notified(Form::kFunction, "0") +
+                           Lines{"2 Player_AsyncEvent:  Callback dropped: the browser offers "
+                                 "no NPN_InvokeDefault"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A browser without asynchronous calls, or an object without its instance
+// handle: the state still moves, nothing is queued, and the lines that need
+// the main thread are written only where the change happened on it.
+TEST_F(AVObjectTest, WithoutAsyncCallsOrAnInstanceNothingIsQueued) {
+  const struct {
+    bool noAsyncCall;
+    Form form;
+    Lines stopped;  // after kStopped
+    Lines finished;  // after kFinished
+  } cases[] = {
+      {true, Form::kName,
+       Lines{"4 PlayStateChangeCallback: [cb][0][]"} + Announced(Form::kName, false) +
+           Lines{kNoAsyncCall},
+       {kNoAsyncCall}},
+      {false, Form::kFunction,
+       Lines{"4 PlayStateChangeCallback: [][0][]"} + Announced(Form::kFunction, false),
+       {}},
+  };
+  for (const auto& c : cases) {
+    Register(c.form);
+    if (c.noAsyncCall) NPNFuncs.pluginthreadasynccall = nullptr;
+    else av->mnpInstance = nullptr;
+    EXPECT_EQ(Run([&] {
+                av->Stop(nullptr);
+                Connection()->Emit(8, "", "");
+                ASSERT_TRUE(Connection()->WaitDelivered());
+                EXPECT_EQ(browser.PendingAsyncCalls(), 0u);
+              }),
+              kStopped + c.stopped + kFinished + c.finished);
+    EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_FINISHED);
+    browser.InstallIntoModule();
+    av->mnpInstance = &npp;
+    DestroyObject();
+    av = std::make_unique<CPlRuvoAVObject>();
+    av->mnpInstance = &npp;
+  }
+}
+
+TEST_F(AVObjectTest, RegistrationIsReadWhenTheDeliveryRuns) {
+  Connection()->Emit(7, "", "");
+  ASSERT_TRUE(Connection()->WaitDelivered());
+  ASSERT_EQ(browser.PendingAsyncCalls(), 1u);  // queued with nothing registered
+  NPObject* late = Function();
+  av->SetonPlayStateChange(nullptr, nullptr, late);
+  browser.RunPendingAsyncCalls();
+  EXPECT_EQ(FirstArguments(late), Strings({"1"}));
+}
+
+// Deliveries keep their order, and the module behaves the same where the
+// browser exports no logging hook: it then writes nothing.
+TEST_F(AVObjectTest, DeliveriesKeepTheirOrderAlsoWithoutALogHook) {
+  NPObject* onChange = Function();
+  av->SetonPlayStateChange(nullptr, nullptr, onChange);
+  Answer("StartPlayback", "I0");
+  testbrowser::SetLogHookInstalled(false);
+  const Lines transcript = Run([&] {
+    EXPECT_EQ(av->Play(nullptr, 1, eCOMPONENT_OTHER), 0);
+    Connection()->Emit(11, "", "");
+    Connection()->Emit(7, "", "");
+    ASSERT_TRUE(Connection()->WaitDelivered());
+    av->Stop(nullptr);
+  });
+  testbrowser::SetLogHookInstalled(true);
+  EXPECT_EQ(transcript, Lines({"> InitPlayer |||", "> SetDisplayArea 0|0|1920|1080|1080|||||",
+                               "> SetPlaybackSpeed 1|||", "> StartPlayback |||", "> Stop |||",
+                               "page f(3,)", "page f(6,)", "page f(4,)", "page f(1,)",
+                               "page f(0,)"}));
+  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_STOP);
+}
+
+TEST_F(AVObjectTest, PageMayDestroyTheObjectInsideItsCallback) {
+  NPObject* onChange = Function();
+  av->SetonPlayStateChange(nullptr, nullptr, onChange);
+  browser.OnCall(onChange, [this] { DestroyObject(); });
+  av->Stop(nullptr);
+  av->Stop(nullptr);  // a second delivery that finds the object gone
+  browser.RunPendingAsyncCalls();
+  EXPECT_EQ(FirstArguments(onChange), Strings({"0"}));
+  EXPECT_EQ(browser.RefCount(onChange), 1u);
+}
+
+// The call holds a reference of its own: a page that replaces the
+// registration inside the call does not free the function under the
+// browser, and the next delivery reaches the new one.
+TEST_F(AVObjectTest, PageMayReplaceTheCallbackInsideIt) {
+  NPObject* first = Function();
+  NPObject* second = Function();
+  av->SetonPlayStateChange(nullptr, nullptr, first);
+  uint32_t during = 0;
+  browser.OnCall(first, [&] {
+    during = browser.RefCount(first);
+    av->SetonPlayStateChange(nullptr, nullptr, second);
+  });
+  av->Stop(nullptr);
+  av->Stop(nullptr);
+  browser.RunPendingAsyncCalls();
+  EXPECT_EQ(during, 3u);  // the test's, the registration's and the call's
+  EXPECT_EQ(FirstArguments(first), Strings({"0"}));
+  EXPECT_EQ(FirstArguments(second), Strings({"0"}));
+  EXPECT_EQ(browser.RefCount(first), 1u);
+}
+
+// Events flood in from the service thread while the main thread drives the
+// object and swaps its callbacks. Run under ThreadSanitizer this shows that
+// only the main thread touches browser objects and that shared state is
+// properly synchronised.
+TEST_F(AVObjectTest, EventFloodWhileTheMainThreadWorks) {
+  constexpr int kEvents = 2000;
+  std::atomic<bool> stop{false};
+  std::thread flood([&] {
+    for (int i = 0; i < kEvents && !stop; ++i) {
+      Connection()->Emit(i % 2 == 0 ? 14 : 7 + (i % 7), std::to_string(i * 10), "");
+    }
+  });
+  NPObject* functions[2] = {Function(), Function()};
+  for (int round = 0; round < 200; ++round) {
+    av->SetonPlayStateChange(nullptr, nullptr, functions[round % 2]);
+    av->SetonUpdateProgress(nullptr, round % 3 == 0 ? NameBuffer("p") : nullptr,
+                            functions[(round + 1) % 2]);
+    if (round % 2 == 0) av->Play(nullptr, 1, eCOMPONENT_OTHER);
+    else av->Pause(nullptr);
+    (void)av->stAVObjMember.mplayPosition.load();
+    browser.RunPendingAsyncCalls();
+  }
+  flood.join();
+  ASSERT_TRUE(Connection()->WaitDelivered(std::chrono::seconds(30)));
+  browser.RunPendingAsyncCalls();
+  EXPECT_TRUE(browser.Errors().empty()) << ::testing::PrintToString(browser.Errors());
+  size_t calls = browser.CallsOf(functions[0]).size() + browser.CallsOf(functions[1]).size();
+  EXPECT_GT(calls, 200u);
+}
+
+// Objects built and destroyed while the player floods every connection
+// from the moment it opens. Under ThreadSanitizer this shows that no event
+// meets an object under construction or destruction; under
+// AddressSanitizer, that nothing scheduled while an object goes is run on
+// it, whether the browser drops or runs the calls queued before destroy.
+class FloodTest : public AVObjectTest, public ::testing::WithParamInterface<Policy> {};
+
+TEST_P(FloodTest, ObjectsComeAndGoUnderFire) {
+  browser.SetQueuedAfterDestroy(GetParam());
+  testbrowser::SetLogHookInstalled(false);  // what is logged is not the point here
+  zor::RegisterService("Player", testbrowser::Flooding(player, {7, 14, 11, 14, 8}, 5000));
+  zor::RegisterService("Video", testbrowser::Flooding(std::make_shared<zor::ScriptedService>(),
+                                                      {1, 2, 3}, 5000));
+  NPObject* onChange = Function();
+  std::deque<NPP_t> handles;
+  for (int round = 0; round < 40; ++round) {
+    NSPlRuvoAVObject::CPlRuvoVideo video;
+    auto object = std::make_unique<CPlRuvoAVObject>();
+    object->mnpInstance = &handles.emplace_back();
+    object->SetonPlayStateChange(nullptr, nullptr, onChange);
+    object->SetonUpdateProgress(nullptr, NameBuffer("p"), nullptr);
+    // Destroyed only once the flood reaches it, so events are arriving then.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (browser.PendingAsyncCalls() < 20 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::yield();
+    }
+    if (round % 2 == 0) browser.RunPendingAsyncCalls();
+    object.reset();
+    browser.InstanceDestroyed(&handles.back());
+    // What was queued for the object reaches nothing once it is gone.
+    testbrowser::ClearTranscript();
+    browser.RunPendingAsyncCalls();
+    EXPECT_EQ(testbrowser::TakeTranscript(), Lines{}) << "no page call, no evaluation";
+  }
+  testbrowser::SetLogHookInstalled(true);
+  EXPECT_EQ(browser.RefCount(onChange), 1u);
+  EXPECT_TRUE(browser.Errors().empty()) << ::testing::PrintToString(browser.Errors());
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, FloodTest, ::testing::Values(Policy::kDrop, Policy::kRun));
 
 }  // namespace
 }  // namespace avtest

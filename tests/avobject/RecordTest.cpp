@@ -1,13 +1,74 @@
-// The AV object's record: starting values, attributes and fixed answers.
+// The AV object's record, its fixed answers and the service results it
+// reads; the video-service connection and its OSD resolution query.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "AVObjectFixture.h"
-#include "host/np_log.h"
+#include "service/ZorBase.h"
+#include "service/plRuvoVideo.h"
 
 namespace avtest {
 namespace {
 
-using namespace NSPlRuvoAVObject;
+TEST(ResultReaders, ReadOnlyTheirOwnTag) {
+  // A result; GetInteger's answer and output (from 77); IsError's answer;
+  // GetASCII's answer and output (from "old").
+  const struct {
+    const char* result;
+    int integer, value, error, ascii;
+    const char* text;
+  } cases[] = {
+      {"I1", 1, 1, 0, 0, "old"},           {"I", 1, 0, 0, 0, "old"},
+      {"I-3", 1, -3, 0, 0, "old"},         {"I12abc", 1, 12, 0, 0, "old"},
+      {"I  +42", 1, 42, 0, 0, "old"},      {"I99999999999", 1, 2147483647, 0, 0, "old"},
+      {"I-99999999999", 1, -2147483647 - 1, 0, 0, "old"},
+      {"", 0, 77, 0, 0, "old"},            {"1", 0, 77, 0, 0, "old"},
+      {"A1", 0, 77, 0, 1, "1"},            {"E", 0, 77, 1, 0, "old"},
+      {"i1", 0, 77, 0, 0, "old"},          {"Eanything", 0, 77, 1, 0, "old"},
+      {"e", 0, 77, 0, 0, "old"},           {"AE", 0, 77, 0, 1, "E"},
+      {"Ahello", 0, 77, 0, 1, "hello"},    {"A", 0, 77, 0, 1, ""},
+  };
+  for (const auto& c : cases) {
+    std::string result = c.result;
+    int value = 77;
+    EXPECT_EQ(CZorBase::GetInteger(result, &value), c.integer) << c.result;
+    EXPECT_EQ(value, c.value) << c.result;
+    EXPECT_EQ(CZorBase::IsError(result), c.error) << c.result;
+    std::string text = "old";
+    EXPECT_EQ(CZorBase::GetASCII(result, text), c.ascii) << c.result;
+    EXPECT_EQ(text, c.text) << c.result;
+    // Not zero-filled: the reader writes the terminator itself.
+    char buffer[16];
+    memset(buffer, 'x', sizeof buffer);
+    memcpy(buffer, "old", 4);
+    EXPECT_EQ(CZorBase::GetASCII(result, buffer), c.ascii) << c.result;
+    EXPECT_EQ(std::string(buffer, strnlen(buffer, sizeof buffer)), c.text) << c.result;
+  }
+  std::string result = "I1";
+  EXPECT_EQ(CZorBase::GetInteger(result, nullptr), 0);
+  result = "Atext";
+  EXPECT_EQ(CZorBase::GetASCII(result, static_cast<char*>(nullptr)), 0);
+}
+
+TEST_F(AVObjectTest, CommandsSendDecimalTextAndReturnTheResultUnchanged) {
+  Answer("Query", "Asome text");
+  EXPECT_EQ(Run([&] {
+              av->Execute(nullptr, "Cmd", -2147483647 - 1, "s", 0, 42);
+              av->Execute(nullptr, "Cmd", "s", 1, -1, 7);
+              av->Execute(nullptr, "Cmd", 1, 2, 3, 4);
+              av->ExecuteWithTenParameters(nullptr, "Ten", "1", "2", "3", "4", "5", "6", "7",
+                                           "8", "9", "10");
+              EXPECT_EQ(av->Execute("Query", "", "", "", ""), "Asome text");
+            }),
+            Lines({"> Cmd -2147483648|s|0|42", "> Cmd s|1|-1|7", "> Cmd 1|2|3|4",
+                   "> Ten 1|2|3|4|5|6|7|8|9|10", "> Query |||"}));
+  zor::UnregisterAllServices();
+  CPlRuvoAVObject unserved;
+  EXPECT_EQ(unserved.Execute("Stop", "", "", "", ""), "E");
+  EXPECT_EQ(unserved.Stop(nullptr), 0);
+  EXPECT_EQ(unserved.stAVObjMember.mplayState, eAVOBJ_PLAYSTATE_ERROR);
+}
 
 TEST_F(AVObjectTest, NewObjectStartsStoppedAtNormalSpeed) {
   EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_STOP);
@@ -53,16 +114,13 @@ TEST_F(AVObjectTest, InitTakesTheFirstExactDataAttribute) {
   }
 }
 
-TEST_F(AVObjectTest, IsPauseOnlyInThePauseState) {
+// The operations kept for the interface's sake answer fixed values, keep
+// nothing they are not meant to keep, and send nothing.
+TEST_F(AVObjectTest, AccessorsAndEmptyOperationsAnswerTheirFixedValues) {
   for (int state = 0; state <= 6; ++state) {
     av->stAVObjMember.mplayState = state;
     EXPECT_EQ(av->IsPause(), state == eAVOBJ_PLAYSTATE_PAUSE) << state;
   }
-}
-
-// The operations kept for the interface's sake answer fixed values, keep
-// nothing they are not meant to keep, and send nothing.
-TEST_F(AVObjectTest, AccessorsAndEmptyOperationsAnswerTheirFixedValues) {
   NPObject* function = Function();
   char name[] = "n";
   CPlRuvoAVObject& o = *av;
@@ -106,7 +164,66 @@ TEST_F(AVObjectTest, AccessorsAndEmptyOperationsAnswerTheirFixedValues) {
   EXPECT_EQ(out, 7u);
   EXPECT_EQ(browser.RefCount(function), 1u);  // neither stored nor retained
   EXPECT_EQ(std::string(name), "n");          // nor freed
-  EXPECT_TRUE(Sent().empty());
+  EXPECT_TRUE(Connection()->Received().empty());
+}
+
+TEST_F(AVObjectTest, VideoOpenRetriesARefusingServiceWithPauses) {
+  using Clock = std::chrono::steady_clock;
+  const zor::ConnectAttempt refused{"1.000", "Video", false}, accepted{"1.000", "Video", true};
+  const struct {
+    int refusals;
+    std::vector<zor::ConnectAttempt> attempts;
+    int pauses;    // of 10 ms, one after each failed attempt
+    int reopened;  // what Open answers when called again on the object
+  } cases[] = {{0, {accepted}, 0, 1},
+               {2, {refused, refused, accepted}, 2, 1},
+               {100, {refused, refused, refused, refused, refused}, 5, 0}};
+  for (const auto& c : cases) {
+    auto service = std::make_shared<zor::ScriptedService>();
+    service->RefuseConnections(c.refusals);
+    zor::RegisterService("Video", service);
+    const Clock::time_point start = Clock::now();
+    CPlRuvoVideo osd;
+    const auto took = Clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(10 * c.pauses));
+    // Generous, for loaded machines and emulators, yet well short of what
+    // pauses ten times as long would take.
+    EXPECT_LT(took, std::chrono::milliseconds(30 * c.pauses + 200));
+    EXPECT_EQ(service->Attempts(), c.attempts);
+    // Never connected, the query is answered "E" by the library; connected,
+    // with the service's fallback "I1".
+    EXPECT_EQ(osd.m_osdResolution, c.attempts.back().accepted ? 1 : 5);
+    EXPECT_EQ(osd.Open("Video", "1.000", "Video"), c.reopened);
+  }
+}
+
+TEST_F(AVObjectTest, OsdHeightFollowsTheResolutionCodeAndEventsAreIgnored) {
+  const struct {
+    const char* answer;
+    int code;
+    int height;
+  } cases[] = {{"I0", 0, 540},     {"I1", 1, 768}, {"I2", 2, 768},      {"I3", 3, 1080},
+               {"I5", 5, 1080},    {"I-1", -1, 1080}, {"I2abc", 2, 768}, {"E", 5, 1080},
+               {"Atext", -1, 1080}, {"", -1, 1080}};
+  for (const auto& c : cases) {
+    video->SetDefault("GetOSDResolution", c.answer);
+    testbrowser::ClearTranscript();
+    CPlRuvoVideo osd;
+    EXPECT_EQ(osd.m_osdResolution, c.code) << c.answer;
+    EXPECT_EQ(osd.m_osdHeight, c.height) << c.answer;
+    Lines expected = {"5 GetOSDResolution:  ", "> GetOSDResolution |||"};
+    // An error answer is the one that is not logged.
+    if (std::string(c.answer) != "E") {
+      expected.push_back("5 GetOSDResolution: [GetOSDResolution]:" + std::to_string(c.code));
+    }
+    EXPECT_EQ(testbrowser::TakeTranscript(), expected) << c.answer;
+    EXPECT_EQ(osd.OnEvent(7, "a", "b"), 1);
+    const auto connection = video->Connection(video->ConnectionCount() - 1);
+    connection->Emit(8, "", "");
+    EXPECT_TRUE(connection->WaitDelivered());
+    EXPECT_EQ(osd.m_osdResolution, c.code);
+    EXPECT_EQ(browser.PendingAsyncCalls(), 0u);
+  }
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
-// Play, stop, pause, resume, seek and the position queries, each compared
-// as a whole: commands, log lines, state, result and page calls.
+// Play, stop, pause, resume, seek, the position queries, the display area
+// and full screen, each compared as a whole: commands, log lines, state,
+// result and page calls.
 #include <gtest/gtest.h>
 
 #include "AVObjectFixture.h"
-#include "host/np_log.h"
 
 namespace avtest {
 namespace {
-
-using namespace NSPlRuvoAVObject;
 
 constexpr int kAllStatesButPlay[] = {eAVOBJ_PLAYSTATE_STOP,      eAVOBJ_PLAYSTATE_PAUSE,
                                      eAVOBJ_PLAYSTATE_CONNECTING, eAVOBJ_PLAYSTATE_BUFFERING,
@@ -44,6 +42,7 @@ TEST_P(PlayTest, SendsItsSequenceAndNotifiesEachChange) {
   Register(Form::kFunction);
   av->SetMediaURL(nullptr, "http://tv/a");
   av->stAVObjMember.mdisplayArea = {10, -20, 640, 360};
+  av->stAVObjMember.mfullScreen = true;  // the element's area is sent all the same
   av->mscreenHeight = 720;
   for (int from : row.fromStates) {
     for (const auto& [command, answer] : row.answers) {
@@ -286,6 +285,66 @@ TEST_F(AVObjectTest, QueriesPassOnPositiveAnswers) {
               EXPECT_FALSE(av->GetPlayPosition(nullptr, nullptr));
             }),
             Lines{});
+}
+
+// What SetDisplayArea writes and sends for one rectangle and one answer.
+Lines AreaLines(const std::string& x, const std::string& y, const std::string& w,
+                const std::string& h, bool accepted, const std::string& screen = "720") {
+  return {"4 SetDisplayArea: SetDisplayArea:[" + x + "][" + y + "][" + w + "][" + h + "][" +
+              screen + "]",
+          "> SetDisplayArea " + x + "|" + y + "|" + w + "|" + h + "|1080|||||",
+          std::string("5 SetDisplayArea: [SetDisplayArea:") + (accepted ? "1" : "0") + "]"};
+}
+
+TEST_F(AVObjectTest, SetDisplayAreaSendsValuesAsTheyComeAndAcceptsOnlyTheIntegerOne) {
+  av->mscreenHeight = 720;
+  const struct {
+    int x, y, w, h;
+    const char* answer;
+    int result;
+  } cases[] = {{-10, 0, 0, 0, "I1", 1},
+               {2147483647, -2147483647 - 1, 5000, 1, "I1", 1},
+               {1, 2, 3, 4, "I0", 0},
+               {1, 2, 3, 4, "I2", 0},
+               {1, 2, 3, 4, "E", 0},
+               {1, 2, 3, 4, "A1", 0}};
+  for (const auto& c : cases) {
+    Answer("SetDisplayArea", c.answer);
+    int result = -1;
+    EXPECT_EQ(Run([&] { result = av->SetDisplayArea(c.x, c.y, c.w, c.h); }),
+              AreaLines(std::to_string(c.x), std::to_string(c.y), std::to_string(c.w),
+                        std::to_string(c.h), c.result == 1));
+    EXPECT_EQ(result, c.result) << c.answer;
+  }
+}
+
+TEST_F(AVObjectTest, FullScreenSwitchesOnlyOnChangeAndNeverCallsThePage) {
+  Register(Form::kFunction);
+  av->mscreenHeight = 720;
+  const Lines entry = {"5 SetFullScreen:  "};
+  const struct {
+    bool on;
+    const char* answer;
+    int fullScreen;  // after the call
+    Lines transcript;
+  } steps[] = {
+      {false, "I1", 0, entry},  // not in full screen: nothing to do
+      {true, "I1", 1, entry + AreaLines("0", "0", "1920", "1080", true)},
+      {true, "I1", 1, entry},
+      // A refused area still leaves full screen, back to the area last
+      // recorded, changes made while in full screen included.
+      {false, "E", 0,
+       entry + Lines{"4 SetFullScreen: x: 150, y: 0, w: 1920, h: 1080\n"} +
+           AreaLines("150", "0", "1920", "1080", false)},
+      {false, "I1", 0, entry},
+  };
+  for (const auto& step : steps) {
+    if (step.on) av->stAVObjMember.mdisplayArea.x = 150;  // script moved the element
+    player->SetDefault("SetDisplayArea", step.answer);
+    EXPECT_EQ(Run([&] { EXPECT_EQ(av->SetFullScreen(nullptr, step.on), 1); }),
+              step.transcript);
+    EXPECT_EQ(av->isFullScreen(nullptr), step.fullScreen);
+  }
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ TEST_F(InstanceTest, CreationAndDestructionHaveTheirWholeTranscript) {
                            "4 ParseLeftTop: CPlugin::ParseLeftTop,top:[0],left:[100]",
                            "4 ParseLeftTop: CPlugin::ParseLeftTop,width:[640],height:[360]",
                            "4 NPP_New: bexoli RuvoAVObject pluginType = [application/dash+xml]",
+                           "setvalue 3 null",
                            "5 NPP_SetWindow:  ", "5 NPP_NewStream:  "} +
                 opened +
                 Lines{"5 CPlugin: NPNFuncs.getvalue@NPNVWindowNPObject nperr::(1)\n",
@@ -68,6 +69,7 @@ TEST_F(InstanceTest, CreationAndDestructionHaveTheirWholeTranscript) {
                       "5 InitParams: CPlugin::InitParams:width:[8]",
                       "5 InitParams: CPlugin::InitParams:height:[0]",
                       "4 NPP_New: bexoli RuvoAVObject pluginType = [application/x-ruvo-avobject]",
+                      "setvalue 3 null",
                       "5 NP_Shutdown: NP_Shutdown\n"}));
   // Every message starts with the common prefix; an entry trace's own text
   // is one blank.

@@ -1,11 +1,11 @@
 // Defines the browser's logging hook for unit tests and keeps every message.
 #include "LogCapture.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-#include <cctype>
 
 #include "Transcript.h"
 #include "host/np_log.h"
@@ -35,8 +35,8 @@ std::string WithoutPointers(const std::string& text) {
   return out;
 }
 
-void CaptureLog(int module, int level, const char* format, ...) {
-  LogLine line{module, level, format, "", "", ""};
+void CaptureLog(int, int level, const char* format, ...) {
+  LogLine line{level, format, "", "", ""};
   va_list args;
   va_start(args, format);
   va_list copy;
@@ -52,13 +52,11 @@ void CaptureLog(int module, int level, const char* format, ...) {
   line.text = body != nullptr ? body + strlen("]\n          ") : text;
   if (strncmp(format, kPrefix, strlen(kPrefix)) != 0) line.text = "<missing prefix>";
   RecordLine(std::to_string(level) + " " + line.function + ": " + WithoutPointers(line.text));
-  std::function<void(const LogLine&)> observer;
-  {
-    std::lock_guard<std::mutex> lock(gMutex);
-    observer = gObserver;
-  }
+  std::unique_lock<std::mutex> lock(gMutex);
+  std::function<void(const LogLine&)> observer = gObserver;
+  lock.unlock();
   if (observer) observer(line);
-  std::lock_guard<std::mutex> lock(gMutex);
+  lock.lock();
   gLines.push_back(std::move(line));
 }
 
@@ -74,22 +72,12 @@ void ClearCapturedLog() {
   gLines.clear();
 }
 
-bool HasLogLine(int level, const std::string& text) {
-  std::lock_guard<std::mutex> lock(gMutex);
-  for (const LogLine& line : gLines) {
-    if (line.level == level && line.text == text) return true;
-  }
-  return false;
-}
-
 void SetLogObserver(std::function<void(const LogLine&)> observer) {
   std::lock_guard<std::mutex> lock(gMutex);
   gObserver = std::move(observer);
 }
 
-void SetLogHookInstalled(bool installed) {
-  weWebKitPrint = installed ? CaptureLog : nullptr;
-}
+void SetLogHookInstalled(bool installed) { weWebKitPrint = installed ? CaptureLog : nullptr; }
 
 }  // namespace testbrowser
 

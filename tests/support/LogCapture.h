@@ -1,5 +1,6 @@
 // Captures the module's log messages in unit tests. Linking LogCapture.cpp
-// defines the browser's logging hook in the test program.
+// defines the browser's logging hook in the test program; each message is
+// also written into the transcript.
 #ifndef TESTS_SUPPORT_LOGCAPTURE_H
 #define TESTS_SUPPORT_LOGCAPTURE_H
 
@@ -10,7 +11,6 @@
 namespace testbrowser {
 
 struct LogLine {
-  int module;
   int level;
   std::string format;    // the whole format, common prefix included
   std::string file;      // source file named in the message
@@ -21,8 +21,6 @@ struct LogLine {
 // All messages since the last Clear, in order. Thread-safe.
 std::vector<LogLine> CapturedLog();
 void ClearCapturedLog();
-// True when some message at `level` has exactly this text.
-bool HasLogLine(int level, const std::string& text);
 // Runs `observer` inside the hook for every later message, as code that
 // runs between the module's steps would; null removes it.
 void SetLogObserver(std::function<void(const LogLine&)> observer);

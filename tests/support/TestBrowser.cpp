@@ -15,19 +15,19 @@ namespace testbrowser {
 namespace {
 
 TestBrowser* gCurrent = nullptr;
+constexpr size_t kMaxAsyncRunsPerPump = 100000;
 
 // Identifiers are interned pointers to the names they stand for.
 struct StringIdentifier {
   std::string name;
 };
 
-constexpr size_t kMaxAsyncRunsPerPump = 100000;
-
-// Script functions created by the test: an NPObject with invokeDefault.
-NPClass gFunctionClass = {NP_CLASS_STRUCT_VERSION, nullptr, nullptr, nullptr,
-                          nullptr, nullptr, nullptr, nullptr, nullptr,
-                          nullptr, nullptr, nullptr, nullptr};
-NPClass gWindowClass = gFunctionClass;
+// Script functions and the window: objects of a class without methods.
+NPClass gPageClass = [] {
+  NPClass c{};
+  c.structVersion = NP_CLASS_STRUCT_VERSION;
+  return c;
+}();
 
 std::string DescribeArgument(const NPVariant& value) {
   switch (value.type) {
@@ -61,7 +61,7 @@ TestBrowser::TestBrowser() : m_mainThread(std::this_thread::get_id()) {
   m_table.evaluate = Evaluate;
   m_table.releasevariantvalue = ReleaseVariantValue;
   m_table.pluginthreadasynccall = PluginThreadAsyncCall;
-  m_window = NewObject(nullptr, &gWindowClass, false);
+  m_window = NewObject(nullptr, &gPageClass, false);
 }
 
 TestBrowser::~TestBrowser() {
@@ -78,20 +78,17 @@ TestBrowser& TestBrowser::Current() { return *gCurrent; }
 
 void TestBrowser::InstallIntoModule() { NPNFuncs = m_table; }
 
-bool TestBrowser::OnMainThread() const {
-  return std::this_thread::get_id() == m_mainThread;
-}
-
-void TestBrowser::ExpectMainThread(const char* name) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (!OnMainThread() && strcmp(name, "pluginthreadasynccall") != 0) {
-    m_errors.push_back(std::string(name) + " called off the main thread");
+TestBrowser& TestBrowser::OnMainThread(const char* name) {
+  TestBrowser& browser = Current();
+  if (std::this_thread::get_id() != browser.m_mainThread) {
+    browser.RecordError(std::string(name) + " called off the main thread");
   }
+  return browser;
 }
 
-void TestBrowser::RecordError(const std::string& error) {
+void TestBrowser::RecordError(std::string error) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_errors.push_back(error);
+  m_errors.push_back(std::move(error));
 }
 
 void TestBrowser::SetWidgetSize(std::string width, std::string height) {
@@ -99,18 +96,12 @@ void TestBrowser::SetWidgetSize(std::string width, std::string height) {
   m_widgetHeight = std::move(height);
 }
 
-void TestBrowser::SetEvaluateHandler(
-    std::function<bool(const std::string&, NPVariant*)> handler) {
-  m_evaluateHandler = std::move(handler);
-}
-
-std::vector<std::string> TestBrowser::EvaluatedScripts() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_scripts;
+void TestBrowser::SetEvaluateHandler(std::function<bool(const std::string&, NPVariant*)> h) {
+  m_evaluateHandler = std::move(h);
 }
 
 NPObject* TestBrowser::CreateFunction(std::string label) {
-  return NewObject(nullptr, &gFunctionClass, true, std::move(label));
+  return NewObject(nullptr, &gPageClass, true, std::move(label));
 }
 
 std::vector<FunctionCall> TestBrowser::CallsOf(NPObject* function) const {
@@ -132,7 +123,7 @@ uint32_t TestBrowser::RefCount(NPObject* object) const {
 
 size_t TestBrowser::LiveObjects() const {
   std::lock_guard<std::mutex> lock(m_mutex);
-  return m_objects.size() - (m_objects.count(m_window) != 0 ? 1 : 0);
+  return m_objects.size() - m_objects.count(m_window);
 }
 
 size_t TestBrowser::LiveAllocations() const {
@@ -159,7 +150,7 @@ size_t TestBrowser::PendingAsyncCalls() const {
 
 size_t TestBrowser::RunPendingAsyncCalls() {
   size_t ran = 0;
-  while (ran < kMaxAsyncRunsPerPump) {
+  for (; ran < kMaxAsyncRunsPerPump; ++ran) {
     AsyncCall call;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -168,7 +159,6 @@ size_t TestBrowser::RunPendingAsyncCalls() {
       m_asyncQueue.pop_front();
     }
     call.function(call.data);
-    ++ran;
   }
   return ran;
 }
@@ -176,28 +166,12 @@ size_t TestBrowser::RunPendingAsyncCalls() {
 void TestBrowser::InstanceDestroyed(NPP npp) {
   if (m_policy == QueuedAfterDestroy::kRun) return;
   std::lock_guard<std::mutex> lock(m_mutex);
-  for (auto it = m_asyncQueue.begin(); it != m_asyncQueue.end();) {
-    it = it->npp == npp ? m_asyncQueue.erase(it) : std::next(it);
-  }
+  m_asyncQueue.erase(std::remove_if(m_asyncQueue.begin(), m_asyncQueue.end(),
+                                    [npp](const AsyncCall& call) { return call.npp == npp; }),
+                     m_asyncQueue.end());
 }
 
-std::vector<std::pair<NPPVariable, void*>> TestBrowser::SetValueCalls() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_setValues;
-}
-
-NPVariant TestBrowser::MakeString(const std::string& text) {
-  NPVariant variant;
-  char* copy = static_cast<char*>(MemAlloc(static_cast<uint32_t>(text.size() + 1)));
-  memcpy(copy, text.c_str(), text.size() + 1);
-  variant.type = NPVariantType_String;
-  variant.value.stringValue.UTF8Characters = copy;
-  variant.value.stringValue.UTF8Length = static_cast<uint32_t>(text.size());
-  return variant;
-}
-
-NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction,
-                                 std::string label) {
+NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction, std::string label) {
   NPObject* object = npclass->allocate != nullptr
                          ? npclass->allocate(npp, npclass)
                          : static_cast<NPObject*>(calloc(1, sizeof(NPObject)));
@@ -206,9 +180,7 @@ NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction,
   object->referenceCount = 1;
   std::lock_guard<std::mutex> lock(m_mutex);
   try {  // the ledger may fail to grow in out-of-memory tests
-    ObjectRecord& record = m_objects[object];
-    record.isFunction = isFunction;
-    record.label = std::move(label);
+    m_objects[object] = ObjectRecord{isFunction, std::move(label), {}, {}};
   } catch (...) {
     m_objects.erase(object);
     npclass->deallocate != nullptr ? npclass->deallocate(object) : free(object);
@@ -220,8 +192,7 @@ NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction,
 // --- The NPN_ functions -----------------------------------------------------
 
 void* TestBrowser::MemAlloc(uint32_t size) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("memalloc");
+  TestBrowser& browser = OnMainThread("memalloc");
   void* block = malloc(size == 0 ? 1 : size);
   std::lock_guard<std::mutex> lock(browser.m_mutex);
   try {  // the ledger may fail to grow in out-of-memory tests
@@ -234,8 +205,7 @@ void* TestBrowser::MemAlloc(uint32_t size) {
 }
 
 void TestBrowser::MemFree(void* block) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("memfree");
+  TestBrowser& browser = OnMainThread("memfree");
   if (block == nullptr) return;
   {
     std::lock_guard<std::mutex> lock(browser.m_mutex);
@@ -248,8 +218,7 @@ void TestBrowser::MemFree(void* block) {
 }
 
 NPError TestBrowser::GetValue(NPP, NPNVariable variable, void* out) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("getvalue");
+  TestBrowser& browser = OnMainThread("getvalue");
   if (out == nullptr) return NPERR_INVALID_PARAM;
   switch (static_cast<int>(variable)) {
     case NPNVWindowNPObject:
@@ -260,30 +229,25 @@ NPError TestBrowser::GetValue(NPP, NPNVariable variable, void* out) {
       if (!browser.m_appId) return NPERR_GENERIC_ERROR;
       *static_cast<int32_t*>(out) = *browser.m_appId;
       return NPERR_NO_ERROR;
-    case 20: {
+    case 20:
       // The TV browser fills a buffer of 1024 bytes, terminated only when
       // the name is shorter.
       if (!browser.m_appName) return NPERR_GENERIC_ERROR;
-      const std::string& name = *browser.m_appName;
-      memcpy(out, name.c_str(), std::min<size_t>(name.size() + 1, 1024));
+      memcpy(out, browser.m_appName->c_str(), std::min<size_t>(browser.m_appName->size() + 1, 1024));
       return NPERR_NO_ERROR;
-    }
     default:
       return NPERR_GENERIC_ERROR;
   }
 }
 
 NPError TestBrowser::SetValue(NPP, NPPVariable variable, void* value) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("setvalue");
-  std::lock_guard<std::mutex> lock(browser.m_mutex);
-  browser.m_setValues.emplace_back(variable, value);
+  OnMainThread("setvalue");
+  RecordLine("setvalue " + std::to_string(variable) + (value == nullptr ? " null" : " non-null"));
   return NPERR_NO_ERROR;
 }
 
 NPIdentifier TestBrowser::GetStringIdentifier(const NPUTF8* name) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("getstringidentifier");
+  TestBrowser& browser = OnMainThread("getstringidentifier");
   if (name == nullptr) return nullptr;
   std::lock_guard<std::mutex> lock(browser.m_mutex);
   NPIdentifier& id = browser.m_stringIds[name];
@@ -292,27 +256,23 @@ NPIdentifier TestBrowser::GetStringIdentifier(const NPUTF8* name) {
 }
 
 NPObject* TestBrowser::CreateObject(NPP npp, NPClass* npclass) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("createobject");
-  if (npclass == nullptr) return nullptr;
-  return browser.NewObject(npp, npclass, false);
+  TestBrowser& browser = OnMainThread("createobject");
+  return npclass == nullptr ? nullptr : browser.NewObject(npp, npclass, false);
 }
 
 NPObject* TestBrowser::RetainObject(NPObject* object) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("retainobject");
+  TestBrowser& browser = OnMainThread("retainobject");
   std::lock_guard<std::mutex> lock(browser.m_mutex);
   if (browser.m_objects.count(object) == 0) {
     browser.m_errors.push_back("retain of a dead or unknown object");
-    return object;
+  } else {
+    ++object->referenceCount;
   }
-  ++object->referenceCount;
   return object;
 }
 
 void TestBrowser::ReleaseObject(NPObject* object) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("releaseobject");
+  TestBrowser& browser = OnMainThread("releaseobject");
   {
     std::lock_guard<std::mutex> lock(browser.m_mutex);
     if (browser.m_objects.count(object) == 0) {
@@ -322,28 +282,20 @@ void TestBrowser::ReleaseObject(NPObject* object) {
     if (--object->referenceCount > 0) return;
     browser.m_objects.erase(object);
   }
-  if (object->_class->deallocate != nullptr) {
-    object->_class->deallocate(object);
-  } else {
-    free(object);
-  }
+  object->_class->deallocate != nullptr ? object->_class->deallocate(object) : free(object);
 }
 
-bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args,
-                                uint32_t argc, NPVariant* result) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("invokeDefault");
+bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args, uint32_t argc,
+                                NPVariant* result) {
+  TestBrowser& browser = OnMainThread("invokeDefault");
   result->type = NPVariantType_Void;
   std::function<void()> action;
   {
     std::lock_guard<std::mutex> lock(browser.m_mutex);
     auto it = browser.m_objects.find(object);
-    if (it == browser.m_objects.end()) {
-      browser.m_errors.push_back("invokeDefault on a dead object");
-      return false;
-    }
-    if (!it->second.isFunction) {
-      browser.m_errors.push_back(kInvokeDefaultOnNonFunction);
+    if (it == browser.m_objects.end() || !it->second.isFunction) {
+      browser.m_errors.push_back(it == browser.m_objects.end() ? "invokeDefault on a dead object"
+                                                               : kInvokeDefaultOnNonFunction);
       return false;
     }
     FunctionCall call;
@@ -361,34 +313,33 @@ bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args,
 }
 
 bool TestBrowser::Evaluate(NPP, NPObject* object, NPString* script, NPVariant* result) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("evaluate");
+  TestBrowser& browser = OnMainThread("evaluate");
   result->type = NPVariantType_Void;
   if (object != browser.m_window || script == nullptr) {
     browser.RecordError("evaluate outside the window object");
     return false;
   }
-  std::string text(script->UTF8Characters, script->UTF8Length);
-  {
-    std::lock_guard<std::mutex> lock(browser.m_mutex);
-    browser.m_scripts.push_back(text);
-  }
+  const std::string text(script->UTF8Characters, script->UTF8Length);
   RecordLine("eval " + text);
   if (browser.m_evaluateHandler) return browser.m_evaluateHandler(text, result);
   return browser.DefaultEvaluate(text, result);
 }
 
 bool TestBrowser::DefaultEvaluate(const std::string& script, NPVariant* result) {
-  if (script == "(function() { return curWidget.width.toString(); })()") {
-    *result = MakeString(m_widgetWidth);
-  } else if (script == "(function() { return curWidget.height.toString(); })()") {
-    *result = MakeString(m_widgetHeight);
+  const std::string* answer = nullptr;
+  if (script == "(function() { return curWidget.width.toString(); })()") answer = &m_widgetWidth;
+  if (script == "(function() { return curWidget.height.toString(); })()") answer = &m_widgetHeight;
+  if (answer != nullptr) {
+    char* copy = static_cast<char*>(MemAlloc(static_cast<uint32_t>(answer->size() + 1)));
+    memcpy(copy, answer->c_str(), answer->size() + 1);
+    result->type = NPVariantType_String;
+    result->value.stringValue = {copy, static_cast<uint32_t>(answer->size())};
   }
   return true;
 }
 
 void TestBrowser::ReleaseVariantValue(NPVariant* variant) {
-  Current().ExpectMainThread("releasevariantvalue");
+  OnMainThread("releasevariantvalue");
   if (variant == nullptr) return;
   if (variant->type == NPVariantType_String) {
     MemFree(const_cast<NPUTF8*>(variant->value.stringValue.UTF8Characters));
@@ -398,10 +349,8 @@ void TestBrowser::ReleaseVariantValue(NPVariant* variant) {
   variant->type = NPVariantType_Void;
 }
 
-void TestBrowser::PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function,
-                                        void* data) {
-  TestBrowser& browser = Current();
-  browser.ExpectMainThread("pluginthreadasynccall");
+void TestBrowser::PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function, void* data) {
+  TestBrowser& browser = Current();  // the one call any thread may make
   std::lock_guard<std::mutex> lock(browser.m_mutex);
   browser.m_asyncQueue.push_back({npp, function, data});
 }

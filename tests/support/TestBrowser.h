@@ -1,9 +1,9 @@
 // A browser for unit tests: a complete NPNetscapeFuncs table whose functions
-// record what the module does, keep real reference counts, account every
-// NPN_MemAlloc block, and queue asynchronous calls until the test pumps the
-// main loop (never inline). Misuse (a call off the main thread, a release of
-// a dead object, a free of an unknown block) is recorded as an error rather
-// than crashing the test.
+// keep real reference counts, account every NPN_MemAlloc block, write page
+// calls, evaluations and NPN_SetValue calls into the transcript, and queue
+// asynchronous calls until the test pumps the main loop (never inline).
+// Misuse (a call off the main thread, a release of a dead object, a free of
+// an unknown block) is recorded as an error rather than crashing the test.
 #ifndef TESTS_SUPPORT_TESTBROWSER_H
 #define TESTS_SUPPORT_TESTBROWSER_H
 
@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <optional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,9 +27,9 @@ namespace testbrowser {
 // have registered such an object itself.
 inline constexpr char kInvokeDefaultOnNonFunction[] = "invokeDefault on a non-function object";
 
-// A script function the module can call through NPN_InvokeDefault.
+// One call of a script function: string arguments; other types as "<type>".
 struct FunctionCall {
-  std::vector<std::string> args;  // string arguments; other types as "<type>"
+  std::vector<std::string> args;
 };
 
 class TestBrowser {
@@ -52,53 +52,41 @@ class TestBrowser {
   void InstallIntoModule();
 
   // The page: a window object owned by the browser (one reference), the
-  // widget size that the geometry scripts read, and variables 19 and 20.
+  // widget size its geometry scripts read, and variables 19 and 20. Unset,
+  // a variable is answered with an error and nothing written; a name of
+  // 1024 bytes or more fills the module's buffer with no terminator.
   NPObject* Window() { return m_window; }
   void SetWidgetSize(std::string width, std::string height);
-  // Unset, the browser answers the variable with an error and writes
-  // nothing. A name of 1024 bytes or more fills the module's buffer with
-  // its first 1024 bytes and no terminator.
   void SetAppId(std::optional<int32_t> id) { m_appId = id; }
   void SetAppName(std::optional<std::string> name) { m_appName = std::move(name); }
   void SetWindowAvailable(bool available) { m_windowAvailable = available; }
   // Replaces the default evaluation (widget size scripts; anything else
   // succeeds with a void result). The handler fills `result`.
-  void SetEvaluateHandler(
-      std::function<bool(const std::string& script, NPVariant* result)> h);
-  std::vector<std::string> EvaluatedScripts() const;
+  void SetEvaluateHandler(std::function<bool(const std::string& script, NPVariant* result)> h);
 
-  // Script functions. The test owns the returned reference. A call is
-  // recorded in the transcript as "page LABEL(arg,arg)".
+  // Script functions, written "page LABEL(arg,arg)" when called. The test
+  // owns the returned reference. OnCall runs `action` inside every later
+  // call, as page script would run during the callback.
   NPObject* CreateFunction(std::string label = "f");
   std::vector<FunctionCall> CallsOf(NPObject* function) const;
-  // Runs `action` inside every later call of `function`, as page script
-  // would run during the callback.
   void OnCall(NPObject* function, std::function<void()> action);
 
-  // Reference counts and lifetimes.
   uint32_t RefCount(NPObject* object) const;
-  size_t LiveObjects() const;       // every live object but the window
-  size_t LiveAllocations() const;   // NPN_MemAlloc blocks not yet freed
+  size_t LiveObjects() const;      // every live object but the window
+  size_t LiveAllocations() const;  // NPN_MemAlloc blocks not yet freed
   std::vector<std::string> Errors() const;
   // Fails the running test unless nothing leaked and nothing went wrong.
   void ExpectClean() const;
 
-  // Main loop.
+  // The main loop: runs the queued calls, including those queued while
+  // running, up to a bound; returns how many ran.
   size_t PendingAsyncCalls() const;
-  // Runs the queued calls, including those queued while running, up to a
-  // bound; returns how many ran.
   size_t RunPendingAsyncCalls();
   void SetQueuedAfterDestroy(QueuedAfterDestroy policy) { m_policy = policy; }
   // Tells the browser that NPP_Destroy ran for `npp`.
   void InstanceDestroyed(NPP npp);
 
-  // NPN_SetValue calls, in order.
-  std::vector<std::pair<NPPVariable, void*>> SetValueCalls() const;
-
  private:
-  // An NPVariant string whose text is an NPN_MemAlloc copy.
-  NPVariant MakeString(const std::string& text);
-
   struct AsyncCall {
     NPP npp;
     NPPluginThreadCallback function;
@@ -113,9 +101,10 @@ class TestBrowser {
 
   // Records an error when a browser function other than the async call
   // runs off the main thread.
-  void ExpectMainThread(const char* name);
-  void RecordError(const std::string& error);
-  bool OnMainThread() const;
+  static TestBrowser& OnMainThread(const char* name);
+  void RecordError(std::string error);
+  NPObject* NewObject(NPP npp, NPClass* npclass, bool isFunction, std::string label = "");
+  bool DefaultEvaluate(const std::string& script, NPVariant* result);
 
   // The NPN_ functions.
   static void* MemAlloc(uint32_t size);
@@ -126,16 +115,11 @@ class TestBrowser {
   static NPObject* CreateObject(NPP npp, NPClass* npclass);
   static NPObject* RetainObject(NPObject* object);
   static void ReleaseObject(NPObject* object);
-  static bool InvokeDefault(NPP npp, NPObject* object, const NPVariant* args,
-                            uint32_t argc, NPVariant* result);
-  static bool Evaluate(NPP npp, NPObject* object, NPString* script,
-                       NPVariant* result);
+  static bool InvokeDefault(NPP npp, NPObject* object, const NPVariant* args, uint32_t argc,
+                            NPVariant* result);
+  static bool Evaluate(NPP npp, NPObject* object, NPString* script, NPVariant* result);
   static void ReleaseVariantValue(NPVariant* variant);
-  static void PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function,
-                                    void* data);
-
-  NPObject* NewObject(NPP npp, NPClass* npclass, bool isFunction, std::string label = "");
-  bool DefaultEvaluate(const std::string& script, NPVariant* result);
+  static void PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function, void* data);
 
   NPNetscapeFuncs m_table{};
   std::thread::id m_mainThread;
@@ -150,8 +134,6 @@ class TestBrowser {
 
   mutable std::mutex m_mutex;  // guards everything below
   std::vector<std::string> m_errors;
-  std::vector<std::string> m_scripts;
-  std::vector<std::pair<NPPVariable, void*>> m_setValues;
   std::map<NPObject*, ObjectRecord> m_objects;
   std::map<void*, uint32_t> m_allocations;
   std::map<std::string, NPIdentifier> m_stringIds;

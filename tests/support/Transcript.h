@@ -5,6 +5,7 @@
 //   "> InitPlayer http://a|||"      a command: its name and parameters
 //   "page onChange(3,)"             a page function called with its arguments
 //   "eval f(\"3\",\"\");"           a script the page evaluated
+//   "setvalue 3 null"               an NPN_SetValue call: variable and value
 // Pointers in log texts read "<ptr>", so transcripts compare across runs.
 #ifndef TESTS_SUPPORT_TRANSCRIPT_H
 #define TESTS_SUPPORT_TRANSCRIPT_H
