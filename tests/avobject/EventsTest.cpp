@@ -156,40 +156,36 @@ TEST(CallScript, ParametersCannotEndTheirLiteral) {
   }
 }
 
-// A delivery the browser or the page cannot take: what is logged, and that
-// nothing leaks (the fixture checks that at the end).
+// An accepted Stop whose delivery the browser or the page cannot take: what
+// is logged, and that nothing leaks (the fixture checks that at the end).
 struct UndeliveredRow {
   const char* name;
   Form form;
-  std::function<void(testbrowser::TestBrowser&)> breakBrowser;  // after the operation, before the loop
-  bool fromEvent;                                    // event 8, else an accepted Stop
-  Lines transcript;
+  std::function<void(testbrowser::TestBrowser&)> breakBrowser;  // before the main loop runs
+  Lines delivery;  // what the main loop writes
 };
 
 class UndeliveredTest : public AVObjectTest,
                         public ::testing::WithParamInterface<UndeliveredRow> {};
 
+const Lines kStopped = {"> Stop |||", "5 Stop: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_STOP"};
+
 TEST_P(UndeliveredTest, IsLoggedAndLeavesNothingBehind) {
   const UndeliveredRow& row = GetParam();
   Register(row.form);
   EXPECT_EQ(Run([&] {
-              if (row.fromEvent) {
-                Connection()->Emit(8, "", "");
-                ASSERT_TRUE(Connection()->WaitDelivered());
-              } else {
-                av->Stop(nullptr);
-              }
+              av->Stop(nullptr);
               row.breakBrowser(browser);
             }),
-            row.transcript);
+            kStopped + Notified(row.form, "0") + row.delivery);
   browser.InstallIntoModule();
 }
 
-const Lines kStopped = {"> Stop |||", "5 Stop: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_STOP"};
 const Lines kFinished = {"4 OnEvent: CZorBase::OnEvent,type:[8]",
                          "5 OnEvent: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_FINISHED"};
 const char kInside[] = "4 Player_AsyncEvent_str:  Inside Player_AsyncEvent_str  = cb, param1=0, param2=";
 const char kScript[] = "4 Player_AsyncEvent_str: =======Value of script = cb(\"0\",\"\");";
+const char kNotEvaluated[] = "4 Player_AsyncEvent_str:  NPNFuncs.evaluate ret = 0";
 const char kNoAsyncCall[] =
     "2 PluginCall:  Callback dropped: the browser offers no NPN_PluginThreadAsyncCall";
 
@@ -202,31 +198,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         UndeliveredRow{"EvaluationFails", Form::kName,
                        [](testbrowser::TestBrowser& b) {
-                         b.SetEvaluateHandler([](const std::string&, NPVariant*) {
-                           return false;
-                         });
+                         b.SetEvaluateHandler([](const std::string&, NPVariant*) { return false; });
                        },
-                       false,
-                       kStopped + Notified(Form::kName, "0") +
-                           Lines{kInside, kScript, "eval cb(\"0\",\"\");",
-                                 "4 Player_AsyncEvent_str:  NPNFuncs.evaluate ret = 0"}},
+                       {kInside, kScript, "eval cb(\"0\",\"\");", kNotEvaluated}},
         UndeliveredRow{"NoWindowObject", Form::kName,
-                       [](testbrowser::TestBrowser& b) { b.SetWindowAvailable(false); }, false,
-                       kStopped + Notified(Form::kName, "0") +
-                           Lines{kInside, kScript,
-                                 "4 Player_AsyncEvent_str:  NPNFuncs.evaluate ret = 0"}},
-        UndeliveredRow{"NameFormOutOfMemory", Form::kName, NoAllocations, false,
-                       kStopped + Notified(Form::kName, "0") +
-                           Lines{kInside,
-                                 "4 Player_AsyncEvent_str: MEMORY ALLOCATION FAILED!!!"}},
-        UndeliveredRow{"FunctionFormOutOfMemory", Form::kFunction, NoAllocations, false,
-                       kStopped + Notified(Form::kFunction, "0") +
-                           Lines{"2 Player_AsyncEvent: MEMORY ALLOCATION FAILED!!!"}},
+                       [](testbrowser::TestBrowser& b) { b.SetWindowAvailable(false); },
+                       {kInside, kScript, kNotEvaluated}},
+        UndeliveredRow{"NameFormOutOfMemory", Form::kName, NoAllocations,
+                       {kInside, "4 Player_AsyncEvent_str: MEMORY ALLOCATION FAILED!!!"}},
+        UndeliveredRow{"FunctionFormOutOfMemory", Form::kFunction, NoAllocations,
+                       {"2 Player_AsyncEvent: MEMORY ALLOCATION FAILED!!!"}},
         UndeliveredRow{"NoInvokeDefault", Form::kFunction,
-                       [](testbrowser::TestBrowser&) { NPNFuncs.invokeDefault = nullptr; }, false,
-                       kStopped + Notified(Form::kFunction, "0") +
-                           Lines{"2 Player_AsyncEvent:  Callback dropped: the browser offers "
-                                 "no NPN_InvokeDefault"}}),
+                       [](testbrowser::TestBrowser&) { NPNFuncs.invokeDefault = nullptr; },
+                       {"2 Player_AsyncEvent:  Callback dropped: the browser offers no "
+                        "NPN_InvokeDefault"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A browser without asynchronous calls, or an object without its instance

@@ -62,51 +62,28 @@ TEST_P(PlayTest, SendsItsSequenceAndNotifiesEachChange) {
   EXPECT_EQ(url, "http://tv/a");  // the suffix is sent, not kept
 }
 
+const Lines kStarted = kPlayOpening + kConnecting + Notified(Form::kFunction, "3") +
+                       kPlacedAndStarted;
+
+// A refused speed is no failure.
 INSTANTIATE_TEST_SUITE_P(
     Rows, PlayTest,
     ::testing::Values(
-        PlayRow{"Starts",
-                {std::begin(kAllStatesButPlay), std::end(kAllStatesButPlay)},
-                {{"", ""}},
-                1,
-                eAVOBJ_PLAYSTATE_CONNECTING,
-                2,
-                kPlayOpening + kConnecting + Notified(Form::kFunction, "3") + kPlacedAndStarted +
-                    Lines{"page f(3,)"}},
-        PlayRow{"RefusedSpeedIsNoFailure",
-                {eAVOBJ_PLAYSTATE_STOP},
-                {{"SetPlaybackSpeed", "E"}},
-                1,
-                eAVOBJ_PLAYSTATE_CONNECTING,
-                2,
-                kPlayOpening + kConnecting + Notified(Form::kFunction, "3") + kPlacedAndStarted +
-                    Lines{"page f(3,)"}},
-        PlayRow{"InitPlayerRefused",
-                {eAVOBJ_PLAYSTATE_STOP, eAVOBJ_PLAYSTATE_PAUSE},
+        PlayRow{"Starts", {std::begin(kAllStatesButPlay), std::end(kAllStatesButPlay)},
+                {{"", ""}, {"SetPlaybackSpeed", "E"}}, 1, eAVOBJ_PLAYSTATE_CONNECTING, 2,
+                kStarted + Lines{"page f(3,)"}},
+        PlayRow{"InitPlayerRefused", {eAVOBJ_PLAYSTATE_STOP, eAVOBJ_PLAYSTATE_PAUSE},
                 {{"InitPlayer", "E"}, {"InitPlayer", "Atext"}, {"InitPlayer", "I0"},
                  {"InitPlayer", "I2"}, {"InitPlayer", ""}},
-                0,
-                eAVOBJ_PLAYSTATE_ERROR,
-                1,
+                0, eAVOBJ_PLAYSTATE_ERROR, 1,
                 kPlayOpening + Lines{"2 Play: InitPlayer failed"} + kPlayFailed +
                     Notified(Form::kFunction, "6") + Lines{"page f(6,)"}},
-        PlayRow{"StartPlaybackRefused",
-                {eAVOBJ_PLAYSTATE_STOP},
-                {{"StartPlayback", "I0"}, {"StartPlayback", "E"}},
-                0,
-                eAVOBJ_PLAYSTATE_ERROR,
-                1,
-                kPlayOpening + kConnecting + Notified(Form::kFunction, "3") + kPlacedAndStarted +
-                    kPlayFailed + Notified(Form::kFunction, "6") +
+        PlayRow{"StartPlaybackRefused", {eAVOBJ_PLAYSTATE_STOP},
+                {{"StartPlayback", "I0"}, {"StartPlayback", "E"}}, 0, eAVOBJ_PLAYSTATE_ERROR, 1,
+                kStarted + kPlayFailed + Notified(Form::kFunction, "6") +
                     Lines{"page f(3,)", "page f(6,)"}},
-        PlayRow{"AlreadyPlaying",
-                {eAVOBJ_PLAYSTATE_PLAY},
-                {{"", ""}},
-                1,
-                eAVOBJ_PLAYSTATE_PLAY,
-                1,
-                {"5 Play: start playing",
-                 "4 Play: Currently playing, don't need play again!!!"}}),
+        PlayRow{"AlreadyPlaying", {eAVOBJ_PLAYSTATE_PLAY}, {{"", ""}}, 1, eAVOBJ_PLAYSTATE_PLAY,
+                1, {"5 Play: start playing", "4 Play: Currently playing, don't need play again!!!"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // An event landing between an operation's own state change and its

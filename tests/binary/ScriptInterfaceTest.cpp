@@ -18,20 +18,7 @@ namespace {
 
 using std::string_literals::operator""s;
 
-constexpr char kStyle[] = "left:10px;top:20px;width:640px;height:360px";
-
-class ScriptInterfaceTest : public PluginHostTest {
- protected:
-  // An element playing nothing yet, whose player reported 60 s of progress
-  // and answers a duration of 95 s.
-  NPP PreparedElement() {
-    NPP npp = New(kAVObjectType, {{"data", "http://tv/v"}, {"style", kStyle}});
-    Deliver(npp, 14, "60000", "");
-    PlayerOf(npp)->ClearReceived();
-    PlayerOf(npp)->Answer("GetDuration", "I95000");
-    return npp;
-  }
-};
+using ScriptInterfaceTest = PluginHostTest;
 
 TEST_F(ScriptInterfaceTest, NamesMethodsAndPropertiesExactly) {
   PageScript script = Script(New());

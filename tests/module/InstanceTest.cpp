@@ -3,12 +3,8 @@
 // and creation failing at each of its allocations.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
-#include <mutex>
-#include <thread>
+#include <unistd.h>
+
 #include <optional>
 #include <string>
 
@@ -109,34 +105,6 @@ TEST_F(InstanceTest, ApplicationIdentityIsSentAsTheBrowserAnswers) {
   }
 }
 
-// Ends the whole program, loudly, when the scope it guards has not ended
-// in time: a hang is the fault looked for, and it must not stall the run.
-class HangGuard {
- public:
-  explicit HangGuard(std::chrono::seconds limit)
-      : m_thread([this, limit] {
-          std::unique_lock<std::mutex> lock(m_mutex);
-          if (!m_done.wait_for(lock, limit, [this] { return m_finished; })) {
-            fprintf(stderr, "no answer within %d s: the call hangs\n", static_cast<int>(limit.count()));
-            std::abort();
-          }
-        }) {}
-  ~HangGuard() {
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_finished = true;
-    }
-    m_done.notify_one();
-    m_thread.join();
-  }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_done;
-  bool m_finished = false;
-  std::thread m_thread;  // last: it uses the members above
-};
-
 // Creation fails at each of its allocations in turn, until one attempt
 // needs no more than it makes: every failure answers out of memory, in
 // bounded time, with no connection left open and nothing of the browser's
@@ -154,15 +122,14 @@ TEST_F(InstanceTest, CreationFailsCleanlyAtEachAllocation) {
     for (int n = 1;; ++n) {
       SCOPED_TRACE("sweep " + std::to_string(sweep) + ", allocation " + std::to_string(n));
       NPP_t npp{};
-      NPError error;
-      bool reached;
-      {
-        HangGuard guard(std::chrono::seconds(20));
-        testbrowser::FailNthAllocation(n);
-        error = plugin.newp(type, &npp, NP_EMBED, 1, names, values, nullptr);
-        reached = !testbrowser::AllocationFailurePending();
-        testbrowser::FailNthAllocation(0);
-      }
+      // A hang is the fault looked for: the alarm's signal ends the whole
+      // program, loudly, rather than stall the run.
+      alarm(20);
+      testbrowser::FailNthAllocation(n);
+      const NPError error = plugin.newp(type, &npp, NP_EMBED, 1, names, values, nullptr);
+      const bool reached = !testbrowser::AllocationFailurePending();
+      testbrowser::FailNthAllocation(0);
+      alarm(0);
       if (!reached) {  // the attempt made fewer than n allocations
         EXPECT_NE(npp.pdata, nullptr);
         EXPECT_EQ(plugin.destroy(&npp, nullptr), NPERR_NO_ERROR);

@@ -121,6 +121,8 @@ class PageScript {
 };
 
 constexpr char kAVObjectType[] = "application/x-ruvo-avobject";
+// 10, 20, 640 x 360 on a 1280 x 720 widget: 15, 30, 960 x 540 on the plane.
+constexpr char kStyle[] = "left:10px;top:20px;width:640px;height:360px";
 // Attribute values may be null, as a browser may pass them.
 using Attributes = std::vector<std::pair<std::string, const char*>>;
 using Lines = std::vector<std::string>;
@@ -165,6 +167,17 @@ class PluginHostTest : public ::testing::Test {
                           static_cast<int16_t>(names.size()), names.data(), values.data(), nullptr),
               NPERR_NO_ERROR);
     return &instance.npp;
+  }
+
+  // An element with data "http://tv/v" and kStyle, playing nothing yet,
+  // whose player reported 60 s of progress and answers a duration of 95 s;
+  // nothing registered, nothing received.
+  NPP PreparedElement() {
+    NPP npp = New(kAVObjectType, {{"data", "http://tv/v"}, {"style", kStyle}});
+    Deliver(npp, 14, "60000", "");
+    PlayerOf(npp)->ClearReceived();
+    PlayerOf(npp)->Answer("GetDuration", "I95000");
+    return npp;
   }
 
   // The element as page script holds it, until the test ends.

@@ -15,18 +15,11 @@ namespace {
 
 using testbrowser::operator+;
 
-// An element with data "http://tv/v" and style 10, 20, 640 x 360 on a
-// 1280 x 720 widget (ratios 1.5), whose player reported 60 s and answers a
-// duration of 95 s; nothing registered.
 class ScriptTranscriptTest : public PluginHostTest {
  protected:
   void SetUp() override {
     PluginHostTest::SetUp();
-    npp = New(kAVObjectType,
-              {{"data", "http://tv/v"}, {"style", "left:10px;top:20px;width:640px;height:360px"}});
-    Deliver(npp, 14, "60000", "");
-    PlayerOf(npp)->Answer("GetDuration", "I95000");
-    testbrowser::ClearTranscript();
+    npp = PreparedElement();
   }
 
   Lines Run(const std::function<void(PageScript&)>& operation) {
