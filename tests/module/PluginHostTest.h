@@ -174,7 +174,9 @@ class PluginHostTest : public ::testing::Test {
   // nothing registered, nothing received.
   NPP PreparedElement() {
     NPP npp = New(kAVObjectType, {{"data", "http://tv/v"}, {"style", kStyle}});
-    Deliver(npp, 14, "60000", "");
+    PlayerOf(npp)->Emit(14, "60000", "");
+    EXPECT_TRUE(PlayerOf(npp)->WaitDelivered());
+    browser.RunPendingAsyncCalls();
     PlayerOf(npp)->ClearReceived();
     PlayerOf(npp)->Answer("GetDuration", "I95000");
     return npp;
@@ -198,12 +200,6 @@ class PluginHostTest : public ::testing::Test {
 
   std::shared_ptr<zor::ScriptedConnection> PlayerOf(NPP npp) {
     return player->Connection(Find(npp).player);
-  }
-  // A player event, delivered and passed on to page script.
-  void Deliver(NPP npp, int type, const char* param1, const char* param2) {
-    PlayerOf(npp)->Emit(type, param1, param2);
-    ASSERT_TRUE(PlayerOf(npp)->WaitDelivered());
-    browser.RunPendingAsyncCalls();
   }
   // The commands an instance sent (only those named `only`, if given), as
   // "Name param ...", trailing empty parameters left out.
