@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "ReferenceReading.h"
 #include "LogCapture.h"
 #include "TestBrowser.h"
 #include "script/plugin.h"
@@ -123,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // An attribute before the style is kept unless it read 0; one after
       // the style always wins.
       const auto want = [&](bool attribute, const std::string& text, const char* key) {
-        const int32_t given = attribute ? reference::Decimal(text) : 0;
+        const int32_t given = attribute ? SaturatedDecimal(text) : 0;
         if (flags & 4) return given != 0 ? given : edge(key);
         return attribute ? given : edge(key);
       };
