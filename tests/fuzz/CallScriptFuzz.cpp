@@ -1,10 +1,11 @@
 // Any bytes as the two texts of a named-callback script: evaluated in
 // JavaScriptCore beside a recording function of that name, the script calls
-// exactly that function, once, with exactly the two texts, and does nothing
-// else (no exception, no new global). The script reaches JavaScriptCore as
-// a WebKit browser's evaluate hands it over: UTF-8, or Latin-1 when it is
-// not valid UTF-8. Texts that are not valid UTF-8 have no one right
-// reading; for them the call itself is checked.
+// exactly that function, once, with two strings, and does nothing else (no
+// exception, no new global). The script reaches JavaScriptCore as a WebKit
+// browser's evaluate hands it over: UTF-8, or Latin-1 when it is not valid
+// UTF-8. When it is valid, so are both texts, and each must arrive whole:
+// written back as UTF-8 it gives the text's bytes. Texts that are not valid
+// UTF-8 have no one right reading; for them the call itself is checked.
 //
 // Input: one byte giving the first text's length, then the first text and
 // the second.
@@ -15,7 +16,6 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "ReferenceReading.h"
 #include "service/AsyncDelivery.h"
 
 namespace {
@@ -24,14 +24,20 @@ constexpr char kFunctionName[] = "onUpdateProgress";
 
 struct Call {
   size_t argumentCount;
-  std::vector<std::u16string> strings;
+  std::vector<std::string> strings;  // as UTF-8
 };
 std::vector<Call> g_calls;
 
-std::u16string TextOf(JSContextRef context, JSValueRef value) {
+std::string Utf8Of(JSStringRef string) {
+  std::string text(JSStringGetMaximumUTF8CStringSize(string), '\0');
+  const size_t written = JSStringGetUTF8CString(string, text.data(), text.size());
+  text.resize(written > 0 ? written - 1 : 0);  // without the NUL it ends with
+  return text;
+}
+
+std::string TextOf(JSContextRef context, JSValueRef value) {
   JSStringRef string = JSValueToStringCopy(context, value, nullptr);
-  std::u16string text(reinterpret_cast<const char16_t*>(JSStringGetCharactersPtr(string)),
-                      JSStringGetLength(string));
+  std::string text = Utf8Of(string);
   JSStringRelease(string);
   return text;
 }
@@ -46,14 +52,16 @@ JSValueRef Record(JSContextRef context, JSObjectRef, JSObjectRef, size_t count,
   return JSValueMakeUndefined(context);
 }
 
-JSStringRef ScriptString(const std::string& script) {
-  std::u16string text;
-  if (auto utf16 = reference::Utf16OfUtf8(script)) {
-    text = *utf16;
-  } else {
-    for (unsigned char c : script) text += static_cast<char16_t>(c);
-  }
-  return JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(text.data()), text.size());
+// The script as UTF-8 when it reads back unchanged, else as Latin-1.
+JSStringRef ScriptString(const std::string& script, bool* utf8) {
+  JSStringRef string = JSStringCreateWithUTF8CString(script.c_str());
+  *utf8 = Utf8Of(string) == script;
+  if (*utf8) return string;
+  JSStringRelease(string);
+  std::u16string latin1;
+  for (unsigned char c : script) latin1 += static_cast<char16_t>(c);
+  return JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(latin1.data()),
+                                      latin1.size());
 }
 
 struct Context {
@@ -89,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(script.find('\0') == std::string::npos, "a NUL in the script");
   g_calls.clear();
   const size_t globals = js.GlobalCount();
-  JSStringRef source = ScriptString(script);
+  bool utf8 = false;
+  JSStringRef source = ScriptString(script, &utf8);
   JSValueRef exception = nullptr;
   JSEvaluateScript(js.context, source, nullptr, nullptr, 1, &exception);
   JSStringRelease(source);
@@ -99,11 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(g_calls[0].argumentCount == 2 && g_calls[0].strings.size() == 2,
              "called with %zu arguments: %s", g_calls[0].argumentCount, script.c_str());
   FUZZ_CHECK(js.GlobalCount() == globals, "the script made a global: %s", script.c_str());
-  const auto wantFirst = reference::Utf16OfUtf8(first);
-  const auto wantSecond = reference::Utf16OfUtf8(second);
-  if (wantFirst && wantSecond) {
-    FUZZ_CHECK(g_calls[0].strings[0] == *wantFirst && g_calls[0].strings[1] == *wantSecond,
-               "other texts arrived: %s", script.c_str());
-  }
+  FUZZ_CHECK(!utf8 || (g_calls[0].strings[0] == first && g_calls[0].strings[1] == second),
+             "other texts arrived: %s", script.c_str());
   return 0;
 }

@@ -24,19 +24,16 @@ constexpr size_t kMaxConnections = 64;
 
 class CheckingClient : public zor::CZorPluginWrapper {
  public:
-  CheckingClient() : CZorPluginWrapper(zor::CClientAppFactory::ZOR_CLIENT_TYPE) {
-    for (auto& last : m_lastNumber) last = -1;
-    for (auto& ended : m_ended) ended = false;
-  }
+  CheckingClient() : CZorPluginWrapper(zor::CClientAppFactory::ZOR_CLIENT_TYPE) {}
   ~CheckingClient() override { Close(); }
 
   int OnEvent(int, std::string connection, std::string number) override {
     const size_t index = std::stoul(connection);
     const int value = std::stoi(number);
     FUZZ_CHECK(!m_ended[index], "event %d of connection %zu after its close", value, index);
-    FUZZ_CHECK(value > m_lastNumber[index], "event %d of connection %zu after %d", value,
-               index, m_lastNumber[index].load());
-    m_lastNumber[index] = value;
+    FUZZ_CHECK(value >= m_next[index], "event %d of connection %zu after %d", value, index,
+               m_next[index] - 1);
+    m_next[index] = value + 1;
     return 1;
   }
   // The first thread alone opens and closes, so it knows which connection
@@ -44,8 +41,9 @@ class CheckingClient : public zor::CZorPluginWrapper {
   void MarkEnded(size_t index) { m_ended[index] = true; }
 
  private:
-  std::array<std::atomic<int>, kMaxConnections> m_lastNumber;
-  std::array<std::atomic<bool>, kMaxConnections> m_ended;
+  // Zeroed: a connection's first event is number 0, and none has ended.
+  std::array<std::atomic<int>, kMaxConnections> m_next{};
+  std::array<std::atomic<bool>, kMaxConnections> m_ended{};
 };
 
 struct Run {

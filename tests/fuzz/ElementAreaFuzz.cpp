@@ -6,7 +6,6 @@
 // attribute, bit 2: the style comes after them), then the style, the width
 // and the height texts separated by NULs.
 #include <cctype>
-#include <cmath>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,9 +13,9 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "ReferenceReading.h"
 #include "LogCapture.h"
 #include "TestBrowser.h"
+#include "script/NumberConversion.h"
 #include "script/plugin.h"
 #include "zor/ScriptedService.h"
 
@@ -54,13 +53,6 @@ std::optional<std::map<std::string, int32_t>> StrictStyle(const std::string& sty
   }
 }
 
-int32_t ToPlane(int32_t pixels, double ratio) {
-  const double product = std::trunc(static_cast<double>(pixels) * ratio);
-  if (product <= INT32_MIN) return INT32_MIN;
-  if (product >= INT32_MAX) return INT32_MAX;
-  return static_cast<int32_t>(product);
-}
-
 // One element for every input: InitParams starts from zero each time, and
 // opening the services once keeps the fuzzer fast.
 struct Page {
@@ -86,53 +78,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 1; i < size; ++i) {
     if (data[i] == 0 && part < 2) ++part; else texts[part] += static_cast<char>(data[i]);
   }
-  std::vector<std::string> names;
-  if (!(flags & 4)) names.push_back("style");
-  if (flags & 1) names.push_back("width");
-  if (flags & 2) names.push_back("height");
-  if (flags & 4) names.push_back("style");
-  const std::map<std::string, const std::string*> valueOf = {
-      {"style", &texts[0]}, {"width", &texts[1]}, {"height", &texts[2]}};
   std::vector<char*> argn, argv;
-  for (const std::string& name : names) {
-    argn.push_back(const_cast<char*>(name.c_str()));
-    argv.push_back(const_cast<char*>(valueOf.at(name)->c_str()));
-  }
+  const auto add = [&](const char* name, std::string& value) {
+    argn.push_back(const_cast<char*>(name));
+    argv.push_back(value.data());
+  };
+  if (!(flags & 4)) add("style", texts[0]);
+  if (flags & 1) add("width", texts[1]);
+  if (flags & 2) add("height", texts[2]);
+  if (flags & 4) add("style", texts[0]);
 
-  {
-    CPlugin& plugin = *page.plugin;
-    plugin.InitParams(static_cast<int>(argn.size()), argn.data(), argv.data());
-    const auto area = plugin.AVObject()->stAVObjMember.mdisplayArea;
-    const int32_t left = plugin.Edge(GeometryEdge::kLeft), top = plugin.Edge(GeometryEdge::kTop),
-                  width = plugin.Edge(GeometryEdge::kWidth),
-                  height = plugin.Edge(GeometryEdge::kHeight);
-    // The plane area is taken when the style is read: it matches the final
-    // edges unless a size attribute came after the style.
-    const bool sizeAfterStyle = !(flags & 4) && (flags & 3);
-    const bool areaMatches =
-        area.x == ToPlane(left, plugin.RatioX()) && area.y == ToPlane(top, plugin.RatioY()) &&
-        area.w == ToPlane(width, plugin.RatioX()) && area.h == ToPlane(height, plugin.RatioY());
-    FUZZ_CHECK(sizeAfterStyle || areaMatches,
-               "plane area %d %d %d %d of edges %d %d %d %d", area.x, area.y, area.w, area.h,
-               left, top, width, height);
+  CPlugin& plugin = *page.plugin;
+  plugin.InitParams(static_cast<int>(argn.size()), argn.data(), argv.data());
+  const auto area = plugin.AVObject()->stAVObjMember.mdisplayArea;
+  const int32_t left = plugin.Edge(GeometryEdge::kLeft), top = plugin.Edge(GeometryEdge::kTop),
+                width = plugin.Edge(GeometryEdge::kWidth),
+                height = plugin.Edge(GeometryEdge::kHeight);
+  // The plane area is taken when the style is read: it matches the final
+  // edges unless a size attribute came after the style.
+  const bool sizeAfterStyle = !(flags & 4) && (flags & 3);
+  const auto plane = [&](int32_t edge, double ratio) { return script::ScaleToPlane(edge, ratio); };
+  const bool areaMatches =
+      area.x == plane(left, plugin.RatioX()) && area.y == plane(top, plugin.RatioY()) &&
+      area.w == plane(width, plugin.RatioX()) && area.h == plane(height, plugin.RatioY());
+  FUZZ_CHECK(sizeAfterStyle || areaMatches,
+             "plane area %d %d %d %d of edges %d %d %d %d", area.x, area.y, area.w, area.h,
+             left, top, width, height);
 
-    // The attributes' texts end at their first NUL, as the browser's do.
-    const std::string style = texts[0].c_str();
-    if (const auto edges = StrictStyle(style)) {
-      const auto edge = [&](const char* key) { return edges->count(key) ? edges->at(key) : 0; };
-      // An attribute before the style is kept unless it read 0; one after
-      // the style always wins.
-      const auto want = [&](bool attribute, const std::string& text, const char* key) {
-        const int32_t given = attribute ? reference::Decimal(text) : 0;
-        if (flags & 4) return given != 0 ? given : edge(key);
-        return attribute ? given : edge(key);
-      };
-      const int32_t wantWidth = want(flags & 1, texts[1], "width");
-      const int32_t wantHeight = want(flags & 2, texts[2], "height");
-      FUZZ_CHECK(left == edge("left") && top == edge("top") && width == wantWidth &&
-                     height == wantHeight,
-                 "edges %d %d %d %d of \"%s\"", left, top, width, height, style.c_str());
-    }
+  // The attributes' texts end at their first NUL, as the browser's do.
+  const std::string style = texts[0].c_str();
+  if (const auto edges = StrictStyle(style)) {
+    const auto edge = [&](const char* key) { return edges->count(key) ? edges->at(key) : 0; };
+    // An attribute before the style is kept unless it read 0; one after
+    // the style always wins.
+    const auto want = [&](bool attribute, const std::string& text, const char* key) {
+      const int32_t given = attribute ? SaturatedDecimal(text) : 0;
+      if (flags & 4) return given != 0 ? given : edge(key);
+      return attribute ? given : edge(key);
+    };
+    const int32_t wantWidth = want(flags & 1, texts[1], "width");
+    const int32_t wantHeight = want(flags & 2, texts[2], "height");
+    FUZZ_CHECK(left == edge("left") && top == edge("top") && width == wantWidth &&
+                   height == wantHeight,
+               "edges %d %d %d %d of \"%s\"", left, top, width, height, style.c_str());
   }
   testbrowser::ClearCapturedLog();  // the messages were formatted; none is kept
   return 0;
