@@ -82,6 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"StuckInModuleCall", "--timeout 0.2",
                  "t.callLater(function () { t.typeOf(1); t.hang(); });", 124,
                  "the page's script does not return (in the module: invoke hang on element #t)"},
+        // A module call that returned is no longer the one in progress.
+        ExitCase{"StuckInScript", "--timeout 0.2", "t.typeOf(1); for (;;) {}", 124,
+                 "the page's script does not return (not in a module call)"},
         ExitCase{"MissingScript", "", "</script><script src=\"nowhere.js\">", 2,
                  "cannot load script"},
         ExitCase{"MissingPage", "", nullptr, 2, "cannot load page"},

@@ -71,7 +71,8 @@ std::optional<Picture> ReadPng(const std::string& path) {
   cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
   std::optional<Picture> picture;
   if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS) {
-    picture = ToPicture(png, cairo_image_surface_get_width(png), cairo_image_surface_get_height(png));
+    picture =
+        ToPicture(png, cairo_image_surface_get_width(png), cairo_image_surface_get_height(png));
   }
   cairo_surface_destroy(png);
   return picture;
