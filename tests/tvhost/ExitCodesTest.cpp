@@ -29,8 +29,9 @@ TEST_P(ExitCodeTest, EndsWithItsCodeAndMessage) {
     options.replace(at, 1, m_dir);
   }
   // conversions(expected): the NPVariantType each value crosses to the
-  // plug-in as (3 for int32, 4 for double, 5 for a string), and a "!" for
-  // one that did not come back from echo as itself.
+  // plug-in as (3 for int32, 4 for double, 5 for a string, here with its
+  // UTF-8 bytes), and a "!" for one that did not come back from echo as
+  // itself.
   const std::string page =
       c.script == nullptr
           ? ""
@@ -58,9 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ExitCase{"ExitCode", "", "tvhost.exit(7);", 7, ""},
         ExitCase{"ExitCodeNotANumber", "", "tvhost.exit('seven');", 1, ""},
-        ExitCase{"NumbersAsDoubles", "--check-leaks", "conversions('4 4 4 4 4 5 5 2 1 0 6');", 0, ""},
+        ExitCase{"NumbersAsDoubles", "--check-leaks",
+                 "conversions('4 4 4 4 4 5007 5000 2 1 0 6');", 0, ""},
         ExitCase{"NumbersAsInt32", "--check-leaks --numbers int32",
-                 "conversions('3 3 4 4 4 5 5 2 1 0 6');", 0, ""},
+                 "conversions('3 3 4 4 4 5007 5000 2 1 0 6');", 0, ""},
         ExitCase{"UncaughtError", "", "nothing.here();", 1, "page.html:5: ReferenceError"},
         ExitCase{"ErrorInQueuedCallback", "--check-leaks",
                  "t.callLater(function () { throw new Error('late'); });", 1, "Error: late"},
@@ -118,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
     Tvbrowser, ExitCodeTest,
     ::testing::Values(
         ExitCase{"ExitCode", "--headless", "tvhost.exit(7);", 7, "", kTvbrowser},
-        ExitCase{"NumbersAsDoubles", "--headless", "conversions('4 4 4 4 4 5 5 2 1 0 6');", 0, "",
+        ExitCase{"NumbersAsDoubles", "--headless --check-leaks",
+                 "conversions('4 4 4 4 4 5007 5000 2 1 0 6');", 0, "",
                  kTvbrowser},
         ExitCase{"UncaughtError", "--headless", "nothing.here();", 1,
                  "page.html:5: ReferenceError", kTvbrowser},
