@@ -3,18 +3,13 @@
 // argument becomes the server's address, http://127.0.0.1:PORT, which is
 // also printed on standard error. For page tests that play streams a
 // player only fetches over HTTP.
-#include <spawn.h>
 #include <sys/wait.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "TestServers.h"
-
-extern char** environ;
 
 namespace {
 
@@ -42,9 +37,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "serve_folder: cannot listen on 127.0.0.1\n");
     return kExitUsage;
   }
-  // Url("/x") is the address followed by "/x".
-  std::string address = server.Url("/");
-  address.pop_back();
+  const std::string address = server.Url("");
   fprintf(stderr, "serve_folder: %s at %s\n", argv[1], address.c_str());
 
   std::vector<std::string> args;
@@ -53,18 +46,15 @@ int main(int argc, char** argv) {
   for (std::string& arg : args) childArgv.push_back(arg.data());
   childArgv.push_back(nullptr);
 
-  pid_t child = 0;
-  const int error = posix_spawnp(&child, childArgv[0], nullptr, nullptr, childArgv.data(), environ);
-  if (error != 0) {
-    fprintf(stderr, "serve_folder: cannot run %s: %s\n", childArgv[0], strerror(error));
+  int status = 0;
+  GError* error = nullptr;
+  if (!g_spawn_sync(nullptr, childArgv.data(), nullptr,
+                    static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_CHILD_INHERITS_STDIN),
+                    nullptr, nullptr, nullptr, nullptr, &status, &error)) {
+    fprintf(stderr, "serve_folder: cannot run %s: %s\n", childArgv[0], error->message);
+    g_error_free(error);
     return kExitUsage;
   }
-  int status = 0;
-  pid_t waited = 0;
-  do {
-    waited = waitpid(child, &status, 0);
-  } while (waited < 0 && errno == EINTR);
-  if (waited != child) return kExitUsage;
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return WEXITSTATUS(status);
 }

@@ -1,7 +1,7 @@
 // tvhost's browser core below what the page tests see: reference counts and
-// the leak ledger, the async call queue, integer identifiers, the record of
-// the module call in progress, and the bridge to script (conversion
-// boundaries, object identity, errors).
+// the leak ledger, the async call queue, integer identifiers, and the
+// bridge to script (object identity, errors). How values convert is in
+// ExitCodesTest, on pages.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,7 +16,6 @@
 #include "JsUtil.h"
 #include "LeakLedger.h"
 #include "MainLoop.h"
-#include "ModuleCalls.h"
 #include "ScriptBridge.h"
 #include "ScriptEngine.h"
 
@@ -117,44 +116,12 @@ TEST_F(NpnTest, AsyncCallsFromManyThreadsRunOnTheMainThreadInEachThreadsOrder) {
   EXPECT_FALSE(gSeen.outOfOrder);
 }
 
-TEST_F(NpnTest, AsyncCallsForAnInstanceDestroyedBeforeTheyRunAreDropped) {
-  NPP_t live{}, gone{};
-  browser.InstanceCreated(&live, nullptr);
-  browser.InstanceCreated(&gone, nullptr);
-  int ran = 0;
-  auto count = [](void* counter) { ++*static_cast<int*>(counter); };
-  std::thread([&] {
-    npn.pluginthreadasynccall(&live, count, &ran);
-    npn.pluginthreadasynccall(&gone, count, &ran);
-  }).join();
-  browser.InstanceDestroyed(&gone);
-  EXPECT_EQ(loop.RunQueued(10), 2u);
-  EXPECT_EQ(ran, 1);
-}
-
-TEST(ModuleCallTest, TheInnermostCallInProgressIsCurrent) {
-  int element = 0;
-  NameModulePlace(&element, "element #av");
-  EXPECT_EQ(CurrentModuleCall(), "");
-  {
-    ModuleCall delivery("async call", nullptr, &element);
-    {
-      ModuleCall read("get", StringIdentifier("playState"), &element);
-      EXPECT_EQ(CurrentModuleCall(), "get playState on element #av");
-    }
-    EXPECT_EQ(CurrentModuleCall(), "async call on element #av");
-  }
-  EXPECT_EQ(CurrentModuleCall(), "");
-  ForgetModulePlace(&element);
-}
-
 // With a page's script engine and the bridge to it; nothing may be left over.
 class BridgeTest : public NpnTest {
  protected:
-  void SetUp() override { Open(NumberMode::kDouble); }
-  void Open(NumberMode numbers) {
+  void SetUp() override {
     engine.SetUncaughtHandler([](const std::string& report) { ADD_FAILURE() << report; });
-    bridge = std::make_unique<ScriptBridge>(engine, browser, numbers);
+    bridge = std::make_unique<ScriptBridge>(engine, browser, NumberMode::kDouble);
     browser.SetBridge(bridge.get());
   }
   void TearDown() override {
@@ -173,44 +140,6 @@ class BridgeTest : public NpnTest {
   ScriptEngine engine;
   std::unique_ptr<ScriptBridge> bridge;
 };
-
-struct ConversionCase {
-  const char* script;
-  NumberMode numbers;
-  NPVariantType type;
-  const char* utf8 = nullptr;  // for a string, the bytes the variant must hold
-};
-
-class ConversionTest : public BridgeTest, public ::testing::WithParamInterface<ConversionCase> {
- protected:
-  void SetUp() override { Open(GetParam().numbers); }
-};
-
-TEST_P(ConversionTest, ScriptValueBecomesVariantOfItsTypeAndComesBackUnchanged) {
-  const ConversionCase& c = GetParam();
-  JSValueRef original = Eval(c.script);
-  NPVariant variant;
-  bridge->ToVariant(original, &variant);
-  ASSERT_EQ(variant.type, c.type);
-  const NPString& text = variant.value.stringValue;
-  if (c.utf8 != nullptr) {
-    EXPECT_EQ(std::string(text.UTF8Characters, text.UTF8Length), c.utf8);
-  }
-  EXPECT_TRUE(JSValueIsStrictEqual(engine.Context(), original, bridge->FromVariant(variant)));
-  bridge->ReleaseVariant(&variant);
-}
-
-constexpr NumberMode kDouble = NumberMode::kDouble;
-constexpr NumberMode kInt32 = NumberMode::kInt32;
-const ConversionCase kConversions[] = {
-    {"7", kDouble, NPVariantType_Double},           {"7", kInt32, NPVariantType_Int32},
-    {"-2147483648", kInt32, NPVariantType_Int32},   {"2147483648", kInt32, NPVariantType_Double},
-    {"2.5", kInt32, NPVariantType_Double},          {"-0", kInt32, NPVariantType_Double},
-    {"'h\\u00e9 \"q\"'", kDouble, NPVariantType_String, "h\xc3\xa9 \"q\""},
-    {"''", kDouble, NPVariantType_String, ""},      {"true", kDouble, NPVariantType_Bool},
-    {"null", kDouble, NPVariantType_Null},          {"undefined", kDouble, NPVariantType_Void},
-    {"(function () {})", kDouble, NPVariantType_Object}};
-INSTANTIATE_TEST_SUITE_P(Values, ConversionTest, ::testing::ValuesIn(kConversions));
 
 TEST_F(BridgeTest, ObjectsCrossTheBridgeAsThemselvesWithTheirReferences) {
   // A script function is one NPObject while it lives, with a reference per request.

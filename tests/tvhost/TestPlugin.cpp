@@ -30,11 +30,12 @@ void CallAndRelease(void* data) {
 }
 
 bool HasMethod(NPObject*, NPIdentifier name) {
-  return Is(name, "typeOf") || Is(name, "leakObject") || Is(name, "callLater") ||
-         Is(name, "hang");
+  return Is(name, "typeOf") || Is(name, "echo") || Is(name, "leakObject") ||
+         Is(name, "callLater") || Is(name, "hang");
 }
 
-// typeOf(x): the NPVariantType x arrived as. leakObject(o): a reference on o
+// typeOf(x): the NPVariantType x arrived as, for a string 1000 times that
+// plus its length in UTF-8 bytes. echo(x): x as it arrived. leakObject(o): a reference on o
 // never given back. callLater(f): f is called with no arguments from the
 // async call queue. hang(): blocks until the process ends.
 bool Invoke(NPObject*, NPIdentifier name, const NPVariant* args, uint32_t count,
@@ -43,6 +44,18 @@ bool Invoke(NPObject*, NPIdentifier name, const NPVariant* args, uint32_t count,
   if (Is(name, "typeOf") && count == 1) {
     result->type = NPVariantType_Int32;
     result->value.intValue = args[0].type;
+    if (args[0].type == NPVariantType_String) {
+      result->value.intValue = args[0].type * 1000 + args[0].value.stringValue.UTF8Length;
+    }
+  } else if (Is(name, "echo") && count == 1) {
+    *result = args[0];
+    if (args[0].type == NPVariantType_Object) gBrowser->retainobject(args[0].value.objectValue);
+    if (args[0].type == NPVariantType_String) {
+      const NPString& text = args[0].value.stringValue;
+      auto* copy = static_cast<NPUTF8*>(gBrowser->memalloc(text.UTF8Length));
+      std::copy_n(text.UTF8Characters, text.UTF8Length, copy);
+      result->value.stringValue = NPString{copy, text.UTF8Length};
+    }
   } else if (Is(name, "leakObject") && objectArgument) {
     gBrowser->retainobject(args[0].value.objectValue);
   } else if (Is(name, "callLater") && objectArgument) {

@@ -19,7 +19,6 @@ class FailureTest : public PlayerTest {
     settings.planeSink = players::PlaneSink::kDiscard;
     return settings;
   }
-  StalledHost m_stalled;
 };
 
 // All classes at once, each on a connection of its own.
@@ -31,7 +30,7 @@ TEST_F(FailureTest, EachFailureGivesOneErrorEventWithItsMessageAndThenSilence) {
   };
   const std::vector<Case> cases = {
       {"refused connection", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/clip.mp4", 1},
-      {"stalled host", m_stalled.Url("/clip.mp4"), 1},
+      {"stalled host", HttpUrl("stalled/clip.mp4"), 1},
       {"HTTP 404", HttpUrl("missing.mp4"), 2},
       {"missing file", FileUrl("missing.mp4"), 2},
       {"not a media file", FileUrl("notvideo.mp4"), 3},
@@ -117,9 +116,9 @@ TEST_F(FailureTest, OverlongRequestEndsInAnErrorEvent) {
 // at once: tearing down does not wait on the network.
 TEST_F(FailureTest, CloseWhileBufferingOnAStalledHostReturnsAtOnce) {
   RecordingPlayer player;
-  Play(player, m_stalled.Url("/clip.mp4"));
+  Play(player, HttpUrl("stalled/clip.mp4"));
   ASSERT_TRUE(player.WaitFor(OfType(11), kStartDeadline));
-  ASSERT_TRUE(m_stalled.WaitForCaller(kStallTimeout)) << "the source never connected";
+  ASSERT_TRUE(m_server->WaitForStalled(kStallTimeout)) << "the source never asked";
   const Clock::time_point closing = Clock::now();
   player.Close();
   EXPECT_LT(Clock::now() - closing, milliseconds(1000));

@@ -24,19 +24,37 @@ constexpr milliseconds kQuietWindow{1200};
 
 class PlayerTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    m_server = std::make_unique<FileServer>(TEST_MEDIA_DIR);
+    ASSERT_TRUE(m_server->Listening());
+    m_service = std::make_shared<players::GstPlayerService>(Settings());
+    zor::RegisterService("Player", m_service);
+  }
+  void TearDown() override {
+    zor::UnregisterAllServices();
+    m_service.reset();
+    m_server.reset();
+  }
   // The settings each case's service gets.
   virtual players::GstPlayerSettings Settings() const { return {}; }
 
-  static std::string MediaPath(const std::string& name);
-  static std::string FileUrl(const std::string& name) { return "file://" + MediaPath(name); }
+  static std::string FileUrl(const std::string& name) {
+    return std::string("file://" TEST_MEDIA_DIR "/") + name;
+  }
   std::string HttpUrl(const std::string& path) const { return m_server->Url("/" + path); }
 
   // Opens `player`, gives it `url` and starts playback.
-  static void Play(RecordingPlayer& player, const std::string& url);
+  static void Play(RecordingPlayer& player, const std::string& url) {
+    ASSERT_TRUE(player.OpenPlayer());
+    ASSERT_EQ(player.Do("InitPlayer", url), "I1") << url.substr(0, 200);
+    ASSERT_EQ(player.Do("StartPlayback"), "I1");
+  }
   // Waits for the playing event and then for progress past `positionMs`.
-  static void WaitUntilPlayingPast(RecordingPlayer& player, long long positionMs);
+  static void WaitUntilPlayingPast(RecordingPlayer& player, long long positionMs) {
+    ASSERT_TRUE(player.WaitFor(OfType(7), kStartDeadline)) << "never played";
+    ASSERT_TRUE(player.WaitFor(ProgressAtLeast(positionMs), kStartDeadline))
+        << "no progress past " << positionMs << " ms";
+  }
 
   std::shared_ptr<players::GstPlayerService> m_service;
   std::unique_ptr<FileServer> m_server;

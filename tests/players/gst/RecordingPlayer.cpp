@@ -60,10 +60,8 @@ RecordingPlayer::Match ProgressAtLeast(long long positionMs) {
   return [positionMs](const Event& e) { return e.type == 14 && PositionOf(e) >= positionMs; };
 }
 
-bool IsError(int type) { return type >= 1 && type <= 6; }
-
 RecordingPlayer::Match AnError() {
-  return [](const Event& e) { return IsError(e.type); };
+  return [](const Event& e) { return e.type >= 1 && e.type <= 6; };
 }
 
 long long PositionOf(const Event& progress) { return std::atoll(progress.param1.c_str()); }

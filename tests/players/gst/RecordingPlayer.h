@@ -57,8 +57,8 @@ class RecordingPlayer : public zor::CZorPluginWrapper {
 // Matchers.
 RecordingPlayer::Match OfType(int type);
 RecordingPlayer::Match ProgressAtLeast(long long positionMs);
+// Events 1 to 6.
 RecordingPlayer::Match AnError();
-bool IsError(int type);
 // The position of a progress event.
 long long PositionOf(const Event& progress);
 

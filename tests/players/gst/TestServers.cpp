@@ -1,13 +1,8 @@
 #include "TestServers.h"
 
-#include <arpa/inet.h>
+#include <gio/gio.h>
 #include <libsoup/soup.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <future>
 
 namespace playertest {
 
@@ -24,12 +19,24 @@ const char* ContentType(const std::string& path) {
   return "application/octet-stream";
 }
 
+struct Served {
+  const std::string& root;
+  std::atomic<bool>& stalled;
+  std::promise<void>& firstStalled;
+};
+
 void ServeFile(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*,
-               gpointer root) {
+               gpointer data) {
+  auto* served = static_cast<Served*>(data);
   const std::string relative = path != nullptr ? path : "";
+  if (relative.rfind("/stalled/", 0) == 0) {
+    soup_server_message_pause(message);  // never unpaused: no answer comes
+    if (!served->stalled.exchange(true)) served->firstStalled.set_value();
+    return;
+  }
   gchar* contents = nullptr;
   gsize length = 0;
-  const std::string file = *static_cast<const std::string*>(root) + relative;
+  const std::string file = served->root + relative;
   if (relative.find("..") != std::string::npos ||
       !g_file_get_contents(file.c_str(), &contents, &length, nullptr)) {
     soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
@@ -38,27 +45,6 @@ void ServeFile(SoupServer*, SoupServerMessage* message, const char* path, GHashT
   soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
   soup_server_message_set_response(message, ContentType(relative), SOUP_MEMORY_TAKE, contents,
                                    length);
-}
-
-// A socket bound to a free loopback port; -1 on failure.
-int BoundSocket(int* port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  if (fd < 0) return -1;
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-    close(fd);
-    return -1;
-  }
-  *port = ntohs(address.sin_port);
-  return fd;
-}
-
-std::string LoopbackUrl(int port, const std::string& path) {
-  return "http://127.0.0.1:" + std::to_string(port) + path;
 }
 
 }  // namespace
@@ -72,7 +58,8 @@ FileServer::FileServer(std::string root)
   m_thread = std::thread([this, &port] {
     g_main_context_push_thread_default(m_context);
     SoupServer* server = soup_server_new("server-header", "player-test", nullptr);
-    soup_server_add_handler(server, nullptr, &ServeFile, const_cast<std::string*>(&m_root), nullptr);
+    Served served{m_root, m_stalled, m_firstStalled};
+    soup_server_add_handler(server, nullptr, &ServeFile, &served, nullptr);
     int bound = 0;
     if (soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
       GSList* uris = soup_server_get_uris(server);
@@ -103,33 +90,15 @@ FileServer::~FileServer() {
   g_main_context_unref(m_context);
 }
 
-std::string FileServer::Url(const std::string& path) const { return LoopbackUrl(m_port, path); }
-
-StalledHost::StalledHost() {
-  m_socket = BoundSocket(&m_port);
-  if (m_socket >= 0 && listen(m_socket, 16) != 0) {
-    close(m_socket);
-    m_socket = -1;
-  }
-}
-
-StalledHost::~StalledHost() {
-  if (m_socket >= 0) close(m_socket);
-}
-
-std::string StalledHost::Url(const std::string& path) const { return LoopbackUrl(m_port, path); }
-
-bool StalledHost::WaitForCaller(std::chrono::milliseconds timeout) const {
-  // A listening socket reads as readable while a connection is queued.
-  pollfd waiting{m_socket, POLLIN, 0};
-  return m_socket >= 0 && poll(&waiting, 1, static_cast<int>(timeout.count())) == 1;
+std::string FileServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(m_port) + path;
 }
 
 int ClosedPort() {
-  int port = 0;
-  const int fd = BoundSocket(&port);
-  if (fd < 0) return 0;
-  close(fd);
+  GSocketListener* listener = g_socket_listener_new();
+  const int port = g_socket_listener_add_any_inet_port(listener, nullptr, nullptr);
+  g_socket_listener_close(listener);
+  g_object_unref(listener);
   return port;
 }
 

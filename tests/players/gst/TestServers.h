@@ -1,18 +1,21 @@
-// What the player's tests talk HTTP to, all on 127.0.0.1: a file server,
-// a host that accepts connections and never answers, and a closed port.
+// What the player's tests talk HTTP to, all on 127.0.0.1: a file server
+// that also stalls the requests under /stalled/, and a closed port.
 #ifndef TESTS_PLAYERS_GST_TESTSERVERS_H
 #define TESTS_PLAYERS_GST_TESTSERVERS_H
 
 #include <glib.h>
 
+#include <atomic>
 #include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 
 namespace playertest {
 
 // Serves the files under `root` (404 for anything else) from a thread of
-// its own, on a free port.
+// its own, on a free port. A request under /stalled/ is taken and never
+// answered.
 class FileServer {
  public:
   explicit FileServer(std::string root);
@@ -22,33 +25,20 @@ class FileServer {
 
   bool Listening() const { return m_port > 0; }
   std::string Url(const std::string& path) const;
+  // Whether a request under /stalled/ came within `timeout`.
+  bool WaitForStalled(std::chrono::milliseconds timeout) const {
+    return m_stalledSeen.wait_for(timeout) == std::future_status::ready;
+  }
 
  private:
-  void Run();
-
   const std::string m_root;
   GMainContext* const m_context;
   GMainLoop* const m_loop;
   int m_port = 0;
+  std::atomic<bool> m_stalled{false};
+  std::promise<void> m_firstStalled;
+  const std::shared_future<void> m_stalledSeen = m_firstStalled.get_future().share();
   std::thread m_thread;
-};
-
-// A listening socket whose connections are never accepted: the kernel
-// completes them and takes the request, and no answer ever comes.
-class StalledHost {
- public:
-  StalledHost();
-  ~StalledHost();
-  StalledHost(const StalledHost&) = delete;
-  StalledHost& operator=(const StalledHost&) = delete;
-  std::string Url(const std::string& path) const;
-  // Whether a client got connected within `timeout`: its connection then
-  // waits in the queue, never taken and never answered.
-  bool WaitForCaller(std::chrono::milliseconds timeout) const;
-
- private:
-  int m_socket = -1;
-  int m_port = 0;
 };
 
 // A loopback port nothing listens on: connections to it are refused.

@@ -1,0 +1,185 @@
+#include "Pictures.h"
+
+#include <X11/Xlib.h>
+#include <cairo-xlib.h>
+#include <cairo.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace playertest {
+
+namespace {
+
+constexpr int kPlaneWidth = 1920;
+constexpr int kPlaneHeight = 1080;
+// Rounding of the picture's edges when it is scaled into its area.
+constexpr int kEdgeTolerance = 2;
+// The colour bars' black parts: the picture is mostly lit.
+constexpr double kLeastLitShare = 0.6;
+// Scaling blurs edges only; a probe sits well inside a colour.
+constexpr int kColourTolerance = 8;
+
+// Copies whatever `surface` holds into a picture of its own.
+std::optional<Picture> ToPicture(cairo_surface_t* surface, int width, int height) {
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_t* cr = cairo_create(image);
+  cairo_set_source_surface(cr, surface, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(image);
+  std::optional<Picture> picture;
+  if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
+    picture = Picture{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+    const int stride = cairo_image_surface_get_stride(image);
+    for (int y = 0; y < height; ++y) {
+      const auto* row = cairo_image_surface_get_data(image) + static_cast<size_t>(y) * stride;
+      std::copy_n(reinterpret_cast<const uint32_t*>(row), width, &picture->pixels[y * width]);
+    }
+  }
+  cairo_surface_destroy(image);
+  return picture;
+}
+
+double LitShare(const Picture& picture, const Rect& area) {
+  long lit = 0;
+  for (int y = area.y; y < area.y + area.height; ++y) {
+    for (int x = area.x; x < area.x + area.width; ++x) lit += picture.IsBlack(x, y) ? 0 : 1;
+  }
+  return static_cast<double>(lit) / (static_cast<double>(area.width) * area.height);
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+}  // namespace
+
+Rgb Picture::At(int x, int y) const {
+  const uint32_t pixel = pixels[y * width + x];
+  return {static_cast<int>(pixel >> 16 & 0xff), static_cast<int>(pixel >> 8 & 0xff),
+          static_cast<int>(pixel & 0xff)};
+}
+
+std::optional<Picture> ReadPng(const std::string& path) {
+  cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
+  std::optional<Picture> picture;
+  if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS) {
+    picture =
+        ToPicture(png, cairo_image_surface_get_width(png), cairo_image_surface_get_height(png));
+  }
+  cairo_surface_destroy(png);
+  return picture;
+}
+
+std::optional<Picture> GrabScreen(const std::string& display) {
+  Display* x = XOpenDisplay(display.c_str());
+  if (x == nullptr) return std::nullopt;
+  const int screen = DefaultScreen(x);
+  const int width = DisplayWidth(x, screen);
+  const int height = DisplayHeight(x, screen);
+  cairo_surface_t* root = cairo_xlib_surface_create(x, RootWindow(x, screen),
+                                                    DefaultVisual(x, screen), width, height);
+  std::optional<Picture> picture = ToPicture(root, width, height);
+  cairo_surface_destroy(root);
+  XCloseDisplay(x);
+  return picture;
+}
+
+std::optional<Rect> LitBounds(const Picture& picture) {
+  int left = picture.width, top = picture.height, right = -1, bottom = -1;
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      if (picture.IsBlack(x, y)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return std::nullopt;
+  return Rect{left, top, right - left + 1, bottom - top + 1};
+}
+
+::testing::AssertionResult BarsExactlyIn(const Picture& picture, const std::optional<Rect>& area) {
+  const std::optional<Rect> lit = LitBounds(picture);
+  if (lit.has_value() != area.has_value()) {
+    return ::testing::AssertionFailure() << (lit ? "lit" : "all black");
+  }
+  if (!lit) return ::testing::AssertionSuccess();
+  if (std::abs(lit->x - area->x) > kEdgeTolerance || std::abs(lit->y - area->y) > kEdgeTolerance ||
+      std::abs(lit->width - area->width) > kEdgeTolerance ||
+      std::abs(lit->height - area->height) > kEdgeTolerance) {
+    return ::testing::AssertionFailure() << "lit at " << lit->x << ", " << lit->y << ", "
+                                         << lit->width << " x " << lit->height;
+  }
+  if (LitShare(picture, *area) < kLeastLitShare) {
+    return ::testing::AssertionFailure() << "too little of the video shows";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area) {
+  const std::optional<Picture> plane = ReadPng(path);
+  ASSERT_TRUE(plane) << path << " is not a PNG picture";
+  ASSERT_EQ(plane->width, kPlaneWidth);
+  ASSERT_EQ(plane->height, kPlaneHeight);
+  EXPECT_TRUE(BarsExactlyIn(*plane, area)) << path;
+}
+
+bool HasColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
+  const Rgb at = picture.At(x, y);
+  return std::abs(at.red - colour.red) <= kColourTolerance &&
+         std::abs(at.green - colour.green) <= kColourTolerance &&
+         std::abs(at.blue - colour.blue) <= kColourTolerance;
+}
+
+void ExpectColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
+  const Rgb at = picture.At(x, y);
+  EXPECT_TRUE(HasColourAt(picture, x, y, colour))
+      << "at " << x << ", " << y << ": " << at.red << " " << at.green << " " << at.blue;
+}
+
+std::optional<Picture> WatchScreen(const std::string& display,
+                                   const std::function<bool(const Picture&)>& shows,
+                                   const std::function<bool()>& running) {
+  std::optional<Picture> screen;
+  while (running()) {
+    screen = GrabScreen(display);
+    if (screen && shows(*screen)) break;
+  }
+  return screen;
+}
+
+void ProgramTest::SetUp() {
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(test->test_suite_name()) + "-" + test->name();
+  std::replace(name.begin(), name.end(), '/', '-');
+  m_dir = ::testing::TempDir() + "pictures-" + std::to_string(getpid()) + "-" + name;
+  std::filesystem::remove_all(m_dir);
+  std::filesystem::create_directories(m_dir);
+}
+
+void ProgramTest::TearDown() {
+  if (!HasFailure()) std::filesystem::remove_all(m_dir);
+}
+
+Outcome ProgramTest::Run(const std::string& program, const std::string& options,
+                         const std::string& html, const std::string& display) const {
+  const std::string page = m_dir + "/page.html";
+  if (!html.empty()) std::ofstream(page) << html;
+  const std::string screen = display.empty() ? "env -u DISPLAY " : "env DISPLAY='" + display + "' ";
+  const std::string command = screen + "timeout -s KILL 90 '" + program + "' " + options + " '" +
+                              page + "' >'" + m_dir + "/stdout' 2>'" + m_dir + "/stderr'";
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(m_dir + "/stdout"),
+          ReadAll(m_dir + "/stderr")};
+}
+
+}  // namespace playertest

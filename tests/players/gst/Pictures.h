@@ -1,0 +1,78 @@
+// Pictures read back as pixels, PNG files and what an X display shows, and
+// the runs of tvhost and tvbrowser on a page of a test's own that write
+// them.
+#ifndef TESTS_PLAYERS_GST_PICTURES_H
+#define TESTS_PLAYERS_GST_PICTURES_H
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace playertest {
+
+struct Rect {
+  int x, y, width, height;
+};
+
+struct Rgb {
+  int red, green, blue;
+};
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows without padding
+
+  Rgb At(int x, int y) const;
+  bool IsBlack(int x, int y) const { return (pixels[y * width + x] & 0xffffff) == 0; }
+};
+
+std::optional<Picture> ReadPng(const std::string& path);
+// The whole screen of the X display named, e.g. ":99".
+std::optional<Picture> GrabScreen(const std::string& display);
+
+// The smallest rectangle holding every pixel that is not black; none for a
+// black picture.
+std::optional<Rect> LitBounds(const Picture& picture);
+
+// The colour bars are lit exactly in `area`, and everything else is black;
+// all is black for none.
+::testing::AssertionResult BarsExactlyIn(const Picture& picture, const std::optional<Rect>& area);
+// The same of the PNG at `path`, a picture of the whole plane.
+void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area);
+// The colour at x, y, within what scaling does to it.
+void ExpectColourAt(const Picture& picture, int x, int y, const Rgb& colour);
+bool HasColourAt(const Picture& picture, int x, int y, const Rgb& colour);
+
+// Grabs the screen of `display` until `shows` holds or `running` (which
+// waits a while for the program's end) says it ended; the last picture.
+std::optional<Picture> WatchScreen(const std::string& display,
+                                   const std::function<bool(const Picture&)>& shows,
+                                   const std::function<bool()>& running);
+
+struct Outcome {
+  int exitCode;
+  std::string out, err;
+};
+
+// A folder of the test's own for a program's page and its output, removed
+// when the test passes.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Writes `html`, unless empty, to page.html and runs `program options
+  // page.html` on the X display named or, by default, on none, killed
+  // after 90 s.
+  Outcome Run(const std::string& program, const std::string& options, const std::string& html,
+              const std::string& display = "") const;
+
+  std::string m_dir;
+};
+
+}  // namespace playertest
+
+#endif  // TESTS_PLAYERS_GST_PICTURES_H
