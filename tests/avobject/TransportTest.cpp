@@ -138,7 +138,8 @@ TEST_P(TransportTest, SendsItsCommandFromEveryStateAndNotifies) {
 }
 
 Lines TransportLines(const Lines& opening, const std::string& stateLine, const std::string& digit) {
-  return opening + Lines{stateLine} + Notified(Form::kName, digit) + Delivered(Form::kName, digit, "");
+  return opening + Lines{stateLine} + Notified(Form::kName, digit) +
+         Delivered(Form::kName, digit, "");
 }
 
 const char kErrorLine[] = "stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_ERROR";

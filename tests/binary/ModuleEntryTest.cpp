@@ -157,7 +157,8 @@ constexpr size_t SlotCount() {
 template <typename Table>
 void* SlotOf(const Table& table, size_t index) {
   void* value;
-  memcpy(&value, reinterpret_cast<const char*>(&table) + FirstSlotOffset<Table>() + index * sizeof(void*),
+  memcpy(&value,
+         reinterpret_cast<const char*>(&table) + FirstSlotOffset<Table>() + index * sizeof(void*),
          sizeof value);
   return value;
 }
@@ -202,7 +203,8 @@ TEST(ModuleEntry, CopiesAndFillsExactlyTheirSlots) {
     EXPECT_EQ(SlotOf(copy, i), copied ? SlotOf(browser, i) : nullptr) << "browser slot " << i;
   }
 
-  EXPECT_EQ(std::make_pair(plugin.size, plugin.version), std::make_pair(uint16_t{80}, uint16_t{24}));
+  EXPECT_EQ(std::make_pair(plugin.size, plugin.version),
+            std::make_pair(uint16_t{80}, uint16_t{24}));
   const std::set<size_t> entryPoints = {
       IndexOf(&NPPluginFuncs::newp),          IndexOf(&NPPluginFuncs::destroy),
       IndexOf(&NPPluginFuncs::setwindow),     IndexOf(&NPPluginFuncs::newstream),

@@ -46,7 +46,8 @@ JSValueRef Record(JSContextRef context, JSObjectRef, JSObjectRef, size_t count,
                   const JSValueRef arguments[], JSValueRef*) {
   Call call{count, {}};
   for (size_t i = 0; i < count; ++i) {
-    if (JSValueIsString(context, arguments[i])) call.strings.push_back(TextOf(context, arguments[i]));
+    if (JSValueIsString(context, arguments[i]))
+      call.strings.push_back(TextOf(context, arguments[i]));
   }
   g_calls.push_back(call);
   return JSValueMakeUndefined(context);
@@ -73,7 +74,8 @@ struct Context {
     JSStringRelease(name);
   }
   size_t GlobalCount() {
-    JSPropertyNameArrayRef names = JSObjectCopyPropertyNames(context, JSContextGetGlobalObject(context));
+    JSPropertyNameArrayRef names =
+        JSObjectCopyPropertyNames(context, JSContextGetGlobalObject(context));
     const size_t count = JSPropertyNameArrayGetCount(names);
     JSPropertyNameArrayRelease(names);
     return count;

@@ -140,8 +140,8 @@ std::string RunOneObject(testbrowser::TestBrowser& browser, bool destroyEarly, T
   int next = 0;
   for (NPObject* function : callbacks) {
     for (const testbrowser::FunctionCall& call : browser.CallsOf(function)) {
-      if (failure.empty() &&
-          (call.args.size() != 2 || call.args[0] != std::to_string(next) || call.args[1] != "flood")) {
+      if (failure.empty() && (call.args.size() != 2 || call.args[0] != std::to_string(next) ||
+                              call.args[1] != "flood")) {
         failure = "event " + std::to_string(next) + " arrived as " +
                   (call.args.empty() ? std::string("nothing") : call.args[0]);
       }

@@ -233,7 +233,8 @@ NPError TestBrowser::GetValue(NPP, NPNVariable variable, void* out) {
       // The TV browser fills a buffer of 1024 bytes, terminated only when
       // the name is shorter.
       if (!browser.m_appName) return NPERR_GENERIC_ERROR;
-      memcpy(out, browser.m_appName->c_str(), std::min<size_t>(browser.m_appName->size() + 1, 1024));
+      memcpy(out, browser.m_appName->c_str(),
+             std::min<size_t>(browser.m_appName->size() + 1, 1024));
       return NPERR_NO_ERROR;
     default:
       return NPERR_GENERIC_ERROR;

@@ -15,7 +15,7 @@
 #include "Pictures.h"
 #include "virtualdisplay/VirtualDisplay.h"
 
-namespace playertest {
+namespace pictures {
 namespace {
 
 constexpr Rgb kBlack{0, 0, 0};
@@ -119,7 +119,8 @@ TEST_F(ScreenTest, TheWindowShowsThePageOverThePlane) {
                display.Name());
   });
   const std::optional<Picture> screen = WatchScreen(
-      display.Name(), [](const Picture& picture) { return HasColourAt(picture, 415, 225, kPlaying); },
+      display.Name(),
+      [](const Picture& picture) { return HasColourAt(picture, 415, 225, kPlaying); },
       [&] { return run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout; });
   EXPECT_EQ(run.get().exitCode, 0);
   ASSERT_TRUE(screen) << "the screen could not be read";
@@ -152,4 +153,4 @@ av.play(1);
 }
 
 }  // namespace
-}  // namespace playertest
+}  // namespace pictures

@@ -19,7 +19,7 @@ struct ExitCase {
   const char* program = TVHOST_PATH;
 };
 
-class ExitCodeTest : public playertest::ProgramTest,
+class ExitCodeTest : public pictures::ProgramTest,
                      public ::testing::WithParamInterface<ExitCase> {};
 
 TEST_P(ExitCodeTest, EndsWithItsCodeAndMessage) {
@@ -48,7 +48,7 @@ TEST_P(ExitCodeTest, EndsWithItsCodeAndMessage) {
   if (std::string(c.name).rfind("Leaked", 0) == 0) {
     setenv("ASAN_OPTIONS", (saved + ":detect_leaks=0").c_str(), 1);
   }
-  const playertest::Outcome run = Run(c.program, options, page);
+  const pictures::Outcome run = Run(c.program, options, page);
   setenv("ASAN_OPTIONS", saved.c_str(), 1);
   EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
   EXPECT_NE(run.err.find(c.stderrContains), std::string::npos) << run.err;

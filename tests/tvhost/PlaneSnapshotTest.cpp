@@ -15,7 +15,7 @@
 #include "Pictures.h"
 #include "virtualdisplay/VirtualDisplay.h"
 
-namespace playertest {
+namespace pictures {
 namespace {
 
 // The 4:3 bars in full screen: the plane's height, centred.
@@ -23,7 +23,9 @@ constexpr Rect kFullScreenPicture{240, 0, 1440, 1080};
 constexpr char kBars[] = "file://" TEST_MEDIA_DIR "/bars.mp4";
 
 std::string Page(const std::string& elementStyle, const std::string& script) {
-  return std::string("<!DOCTYPE html>\n<html><body>\n<object id=\"av\" type=\"application/x-ruvo-avobject\" data=\"") +
+  return std::string(
+             "<!DOCTYPE html>\n<html><body>\n<object id=\"av\" "
+             "type=\"application/x-ruvo-avobject\" data=\"") +
          kBars + "\" style=\"" + elementStyle + "\"></object>\n<script>\n" +
          "var av = document.getElementById(\"av\");\n" + script + "\nav.play(1);\n</script>\n";
 }
@@ -127,7 +129,10 @@ av.onUpdateProgress = function (position) {
                display.Name());
   });
   const std::optional<Picture> screen = WatchScreen(
-      display.Name(), [&](const Picture& picture) { return static_cast<bool>(BarsExactlyIn(picture, kPictureInWindow)); },
+      display.Name(),
+      [&](const Picture& picture) {
+        return static_cast<bool>(BarsExactlyIn(picture, kPictureInWindow));
+      },
       [&] { return run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout; });
   const Outcome outcome = run.get();
   ASSERT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
@@ -136,4 +141,4 @@ av.onUpdateProgress = function (position) {
 }
 
 }  // namespace
-}  // namespace playertest
+}  // namespace pictures

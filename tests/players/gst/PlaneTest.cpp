@@ -14,6 +14,8 @@ namespace playertest {
 namespace {
 
 using PlaneTest = PlayerTest;
+using pictures::ExpectPlaneShows;
+using pictures::Rect;
 
 // The 320 x 240 colour bars are lit out to every edge, so the lit pixels of
 // the plane are exactly where the picture went: the area clipped to the

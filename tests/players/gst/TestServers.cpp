@@ -10,7 +10,8 @@ namespace {
 
 const char* ContentType(const std::string& path) {
   auto endsWith = [&path](const std::string& tail) {
-    return path.size() >= tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+    return path.size() >= tail.size() &&
+           path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
   };
   if (endsWith(".m3u8")) return "application/vnd.apple.mpegurl";
   if (endsWith(".mpd")) return "application/dash+xml";
@@ -81,7 +82,11 @@ FileServer::FileServer(std::string root)
 FileServer::~FileServer() {
   GSource* quit = g_idle_source_new();
   g_source_set_callback(
-      quit, [](gpointer loop) { g_main_loop_quit(static_cast<GMainLoop*>(loop)); return G_SOURCE_REMOVE; },
+      quit,
+      [](gpointer loop) {
+        g_main_loop_quit(static_cast<GMainLoop*>(loop));
+        return G_SOURCE_REMOVE;
+      },
       m_loop, nullptr);
   g_source_attach(quit, m_context);
   g_source_unref(quit);

@@ -1,8 +1,8 @@
 // Pictures read back as pixels, PNG files and what an X display shows, and
 // the runs of tvhost and tvbrowser on a page of a test's own that write
 // them.
-#ifndef TESTS_PLAYERS_GST_PICTURES_H
-#define TESTS_PLAYERS_GST_PICTURES_H
+#ifndef TESTS_PICTURES_PICTURES_H
+#define TESTS_PICTURES_PICTURES_H
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace playertest {
+namespace pictures {
 
 struct Rect {
   int x, y, width, height;
@@ -73,6 +73,6 @@ class ProgramTest : public ::testing::Test {
   std::string m_dir;
 };
 
-}  // namespace playertest
+}  // namespace pictures
 
-#endif  // TESTS_PLAYERS_GST_PICTURES_H
+#endif  // TESTS_PICTURES_PICTURES_H

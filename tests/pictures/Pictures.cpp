@@ -12,7 +12,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace playertest {
+namespace pictures {
 
 namespace {
 
@@ -182,4 +182,4 @@ Outcome ProgramTest::Run(const std::string& program, const std::string& options,
           ReadAll(m_dir + "/stderr")};
 }
 
-}  // namespace playertest
+}  // namespace pictures
