@@ -1,15 +1,12 @@
 // tvhost's browser core below what the page tests see: reference counts and
-// the leak ledger, the async call queue, integer identifiers, and the
-// bridge to script (object identity, errors). How values convert is in
-// ExitCodesTest, on pages.
+// the leak ledger, integer identifiers, and the bridge to script (object
+// identity, errors). How values convert is in ExitCodesTest, on pages; the
+// async call queue is driven by every page's player events.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
-#include <numeric>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "Browser.h"
 #include "Identifiers.h"
@@ -73,47 +70,6 @@ TEST_F(NpnTest, IntegerIdentifiersAreNotNames) {
   EXPECT_STREQ(name, "7");
   npn.memfree(name);
   EXPECT_EQ(ledger.Report(), "");
-}
-
-constexpr int kThreads = 8;
-constexpr int kCalls = 400;
-
-// What the async calls saw; touched only on the main thread, where they must run.
-struct {
-  int next[kThreads];  // per sending thread, the sequence number due
-  int total;
-  bool outOfOrder, offMainThread;
-} gSeen;
-
-// `data` points at thread * kCalls + sequence.
-void RunCall(void* data) {
-  int call = *static_cast<int*>(data);
-  gSeen.offMainThread |= !Browser::Current().OnMainThread();
-  gSeen.outOfOrder |= gSeen.next[call / kCalls]++ != call % kCalls;
-  if (++gSeen.total == kThreads * kCalls) static_cast<MainLoop&>(Browser::Current().Loop()).Stop();
-}
-
-TEST_F(NpnTest, AsyncCallsFromManyThreadsRunOnTheMainThreadInEachThreadsOrder) {
-  NPP_t instance{};
-  browser.InstanceCreated(&instance, nullptr);
-  gSeen = {};
-  std::vector<int> calls(kThreads * kCalls);
-  std::iota(calls.begin(), calls.end(), 0);
-  std::vector<std::thread> senders;
-  for (int t = 0; t < kThreads; ++t) {
-    senders.emplace_back([&, t] {
-      for (int i = t * kCalls; i < (t + 1) * kCalls; ++i) {
-        npn.pluginthreadasynccall(&instance, RunCall, &calls[i]);
-      }
-    });
-  }
-  // The loop runs while the threads are still sending.
-  auto result = loop.Run(MainLoop::Clock::now() + std::chrono::seconds(20));
-  for (auto& sender : senders) sender.join();
-  EXPECT_EQ(result, MainLoop::RunResult::kStopped);
-  EXPECT_EQ(gSeen.total, kThreads * kCalls);
-  EXPECT_FALSE(gSeen.offMainThread);
-  EXPECT_FALSE(gSeen.outOfOrder);
 }
 
 // With a page's script engine and the bridge to it; nothing may be left over.
