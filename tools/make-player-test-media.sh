@@ -26,7 +26,12 @@ audio() {  # seconds
   echo "audiotestsrc num-buffers=$blocks samplesperbuffer=1024 wave=sine" \
        "! audio/x-raw,rate=44100,channels=2 ! audioconvert ! voaacenc"
 }
-launch() { gst-launch-1.0 -q "$@" 2>&1 | grep -v '^\[OpenH264\]' || true; }
+# A pipeline that has not ended after two minutes is interrupted, which
+# (-e) ends its streams so the muxers still write their index; one seen
+# here wrote all its files and then never exited.
+launch() {
+  timeout -k 10 -s INT 120 gst-launch-1.0 -e -q "$@" 2>&1 | grep -v '^\[OpenH264\]' || true
+}
 
 # One encode feeds the progressive file and both adaptive renditions.
 eval launch "$(video $((10 * fps)) pattern=ball) ! tee name=v" \
