@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "ExitCodes.h"
 #include "ProgramName.h"
 
 namespace npbrowser {

@@ -37,8 +37,6 @@ class LeakLedger {
   // Empty when nothing is left over and nothing went wrong.
   std::string Report() const;
 
-  // The exit code of a run whose leak check found something.
-  static constexpr int kExitLeaks = 3;
   // The leak check at a run's end: when `checked`, writes the report (if
   // any) to standard error and turns a passing exit `code` into kExitLeaks.
   // Answers the run's exit code.

@@ -12,13 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "ExitCodes.h"
 #include "Screen.h"
 #include "virtualdisplay/VirtualDisplay.h"
 
 namespace {
 
-constexpr int kExitLoadError = 2;
-constexpr int kExitTimeout = 124;
+using npbrowser::kExitLoadError;
+using npbrowser::kExitTimeout;
 constexpr int kLongestServiceTimeoutMs = 86400000;  // a day
 // How long the end of the run waits for the page to be drawn into the
 // screenshots: a page stuck in a loop is never drawn.

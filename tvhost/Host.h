@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "ExitCodes.h"
 #include "Options.h"
 
 namespace npbrowser {
@@ -17,9 +18,9 @@ namespace tvhost {
 class MainLoop;
 using npbrowser::PluginModule;
 
-constexpr int kExitScriptError = 1;
-constexpr int kExitLoadError = 2;
-constexpr int kExitTimeout = 124;
+using npbrowser::kExitLoadError;
+using npbrowser::kExitScriptError;
+using npbrowser::kExitTimeout;
 
 class Host {
  public:

@@ -13,6 +13,7 @@
 
 #include "Browser.h"
 #include "Element.h"
+#include "ExitCodes.h"
 #include "JsUtil.h"
 #include "LeakLedger.h"
 #include "LogHook.h"
@@ -38,8 +39,6 @@ namespace {
 
 using namespace npbrowser;
 
-constexpr int kExitScriptError = 1;
-constexpr int kExitLoadError = 2;
 
 // The web process's GLib main context is its main thread's loop. An idle
 // source rather than g_main_context_invoke, which runs the task at once when
