@@ -29,6 +29,15 @@ NPClass gPageClass = [] {
   return c;
 }();
 
+// Frees an object the way its class allocated it.
+void FreeObject(NPObject* object) {
+  if (object->_class->deallocate != nullptr) {
+    object->_class->deallocate(object);
+  } else {
+    free(object);
+  }
+}
+
 std::string DescribeArgument(const NPVariant& value) {
   switch (value.type) {
     case NPVariantType_String:
@@ -183,7 +192,7 @@ NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction, std
     m_objects[object] = ObjectRecord{isFunction, std::move(label), {}, {}};
   } catch (...) {
     m_objects.erase(object);
-    npclass->deallocate != nullptr ? npclass->deallocate(object) : free(object);
+    FreeObject(object);
     throw;
   }
   return object;
@@ -283,7 +292,7 @@ void TestBrowser::ReleaseObject(NPObject* object) {
     if (--object->referenceCount > 0) return;
     browser.m_objects.erase(object);
   }
-  object->_class->deallocate != nullptr ? object->_class->deallocate(object) : free(object);
+  FreeObject(object);
 }
 
 bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args, uint32_t argc,

@@ -99,8 +99,9 @@ class TestBrowser {
     std::function<void()> action;
   };
 
-  // Records an error when a browser function other than the async call
-  // runs off the main thread.
+  // The current browser, for the NPN function `name`, which must run on the
+  // main thread: an error is recorded when it does not (every function but
+  // the async call).
   static TestBrowser& OnMainThread(const char* name);
   void RecordError(std::string error);
   NPObject* NewObject(NPP npp, NPClass* npclass, bool isFunction, std::string label = "");
