@@ -97,10 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The plane area is taken when the style is read: it matches the final
   // edges unless a size attribute came after the style.
   const bool sizeAfterStyle = !(flags & 4) && (flags & 3);
-  const auto plane = [&](int32_t edge, double ratio) { return script::ScaleToPlane(edge, ratio); };
-  const bool areaMatches =
-      area.x == plane(left, plugin.RatioX()) && area.y == plane(top, plugin.RatioY()) &&
-      area.w == plane(width, plugin.RatioX()) && area.h == plane(height, plugin.RatioY());
+  using script::ScaleToPlane;
+  const bool areaMatches = area.x == ScaleToPlane(left, plugin.RatioX()) &&
+                           area.y == ScaleToPlane(top, plugin.RatioY()) &&
+                           area.w == ScaleToPlane(width, plugin.RatioX()) &&
+                           area.h == ScaleToPlane(height, plugin.RatioY());
   FUZZ_CHECK(sizeAfterStyle || areaMatches,
              "plane area %d %d %d %d of edges %d %d %d %d", area.x, area.y, area.w, area.h,
              left, top, width, height);

@@ -35,9 +35,10 @@ bool HasMethod(NPObject*, NPIdentifier name) {
 }
 
 // typeOf(x): the NPVariantType x arrived as, for a string 1000 times that
-// plus its length in UTF-8 bytes. echo(x): x as it arrived. leakObject(o): a reference on o
-// never given back. callLater(f): f is called with no arguments from the
-// async call queue. hang(): blocks until the process ends.
+// plus its length in UTF-8 bytes. echo(x): x as it arrived. leakObject(o):
+// a reference on o never given back. callLater(f): f is called with no
+// arguments from the async call queue. hang(): blocks until the process
+// ends.
 bool Invoke(NPObject*, NPIdentifier name, const NPVariant* args, uint32_t count,
             NPVariant* result) {
   bool objectArgument = count == 1 && args[0].type == NPVariantType_Object;

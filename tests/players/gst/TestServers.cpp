@@ -3,7 +3,6 @@
 #include <gio/gio.h>
 #include <libsoup/soup.h>
 
-
 namespace playertest {
 
 namespace {
