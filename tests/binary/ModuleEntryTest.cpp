@@ -113,7 +113,7 @@ TEST(ModuleEntry, InitializeChecksTheBrowserTableInOrder) {
       {true, 0x0100, 100, NPERR_INCOMPATIBLE_VERSION_ERROR},  // version first
       {true, 24, 211, NPERR_INVALID_FUNCTABLE_ERROR},  {true, 24, 212, NPERR_NO_ERROR},
       {true, 0x00FF, full, NPERR_NO_ERROR}};
-  const auto initialize = Exported<NP_InitializeFunc>("NP_Initialize");
+  const auto initialize = ModuleInitialize();
   NPNetscapeFuncs& copy = *Exported<NPNetscapeFuncs*>("NPNFuncs");
   testbrowser::TestBrowser browser;
   browser.Table().enumerate = [](NPP, NPObject*, NPIdentifier**, uint32_t*) { return false; };
@@ -191,7 +191,7 @@ TEST(ModuleEntry, CopiesAndFillsExactlyTheirSlots) {
   FillWithMarkers(plugin, 0x90000);
   plugin.size = 1234;
   plugin.version = 99;
-  ASSERT_EQ(Exported<NP_InitializeFunc>("NP_Initialize")(&browser, &plugin), NPERR_NO_ERROR);
+  ASSERT_EQ(ModuleInitialize()(&browser, &plugin), NPERR_NO_ERROR);
 
   const NPNetscapeFuncs& copy = *Exported<NPNetscapeFuncs*>("NPNFuncs");
   EXPECT_EQ(std::make_pair(copy.size, copy.version), std::make_pair(browser.size, uint16_t{27}));
@@ -229,7 +229,7 @@ TEST(ModuleEntry, NoInstanceOnATableTooShortForIt) {
   NPNetscapeFuncs table = browser.Table();
   table.size = 212;  // all of it on 32-bit builds; not past getintidentifier on 64-bit
   NPPluginFuncs plugin{};
-  ASSERT_EQ(Exported<NP_InitializeFunc>("NP_Initialize")(&table, &plugin), NPERR_NO_ERROR);
+  ASSERT_EQ(ModuleInitialize()(&table, &plugin), NPERR_NO_ERROR);
   NPP_t npp{};
   char type[] = "application/x-ruvo-avobject";
   const bool complete = SlotWithin(&NPNetscapeFuncs::releasevariantvalue, 212);
