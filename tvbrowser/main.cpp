@@ -7,7 +7,9 @@
 #include <unistd.h>
 #include <webkit2/webkit2.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +23,9 @@ namespace {
 using npbrowser::kExitLoadError;
 using npbrowser::kExitTimeout;
 constexpr int kLongestServiceTimeoutMs = 86400000;  // a day
+// The run's timer counts milliseconds in 32 bits: about 49 days at most.
+constexpr double kLongestTimeoutSeconds = 1000000;
+constexpr gint64 kLargestWidgetSide = 100000;
 // How long the end of the run waits for the page to be drawn into the
 // screenshots: a page stuck in a loop is never drawn.
 constexpr unsigned kScreenshotBoundMs = 5000;
@@ -48,6 +53,44 @@ struct Options {
   gchar* snapshotDir = nullptr;
   gchar** page = nullptr;
 };
+
+// One side of "WxH": decimal digits only, in range.
+bool ReadSide(const std::string& text, int* side) {
+  gint64 value = 0;
+  if (!g_ascii_string_to_signed(text.c_str(), 10, 1, kLargestWidgetSide, &value, nullptr)) {
+    return false;
+  }
+  *side = static_cast<int>(value);
+  return true;
+}
+
+bool ReadWidget(const char* text, int* width, int* height) {
+  const char* x = strchr(text, 'x');
+  return x != nullptr && ReadSide(std::string(text, x), width) && ReadSide(x + 1, height);
+}
+
+bool PositiveAtMost(double value, double most) {
+  return std::isfinite(value) && value > 0 && value <= most;
+}
+
+// What the option parser cannot check by a value's type; empty when every
+// value is in range. The widget is read here once, for both processes.
+std::string RangeError(const Options& o, int* widgetWidth, int* widgetHeight) {
+  if (o.serviceTimeoutMs < 1 || o.serviceTimeoutMs > kLongestServiceTimeoutMs) {
+    return "--service-timeout must be 1 to " + std::to_string(kLongestServiceTimeoutMs);
+  }
+  if (o.logLevel < 0 || o.logLevel > 9) return "--log-level must be 0 to 9";
+  if (!PositiveAtMost(o.timeout, kLongestTimeoutSeconds)) {
+    return "--timeout must be more than 0 and at most " +
+           std::to_string(static_cast<int>(kLongestTimeoutSeconds));
+  }
+  if (!PositiveAtMost(o.mediaDuration, HUGE_VAL)) return "--media-duration must be more than 0";
+  if (!PositiveAtMost(o.timeScale, HUGE_VAL)) return "--time-scale must be more than 0";
+  if (o.widget != nullptr && !ReadWidget(o.widget, widgetWidth, widgetHeight)) {
+    return "--widget must be WxH, each 1 to " + std::to_string(kLargestWidgetSide);
+  }
+  return "";
+}
 
 struct Run {
   GMainLoop* loop = nullptr;
@@ -117,7 +160,7 @@ std::string BesideSelf(const std::string& name) {
   return self.substr(0, self.rfind('/') + 1) + name;
 }
 
-GVariant* ExtensionSettings(const Options& o) {
+GVariant* ExtensionSettings(const Options& o, int widgetWidth, int widgetHeight) {
   GVariantBuilder builder;
   g_variant_builder_init(&builder, G_VARIANT_TYPE("a(ss)"));
   auto add = [&builder](const char* key, const std::string& value) {
@@ -126,7 +169,8 @@ GVariant* ExtensionSettings(const Options& o) {
   add("plugin", o.plugin != nullptr ? o.plugin : BesideSelf("libRuvoAVObjectPlugin.so"));
   add("player", o.player != nullptr ? o.player : "sim");
   add("log-level", std::to_string(o.logLevel));
-  add("widget", o.widget != nullptr ? o.widget : "1280x720");
+  add("widget-width", std::to_string(widgetWidth));
+  add("widget-height", std::to_string(widgetHeight));
   if (o.checkLeaks) add("check-leaks", "1");
   add("app-id", std::to_string(o.appId));
   add("app-name", o.appName != nullptr ? o.appName : "tvbrowser");
@@ -194,9 +238,10 @@ int main(int argc, char** argv) {
             error != nullptr ? error->message : "give one page");
     return kExitLoadError;
   }
-  if (o.serviceTimeoutMs < 1 || o.serviceTimeoutMs > kLongestServiceTimeoutMs) {
-    fprintf(stderr, "tvbrowser: --service-timeout must be 1 to %d (see tvbrowser --help)\n",
-            kLongestServiceTimeoutMs);
+  int width = 1280, height = 720;
+  const std::string rangeError = RangeError(o, &width, &height);
+  if (!rangeError.empty()) {
+    fprintf(stderr, "tvbrowser: %s (see tvbrowser --help)\n", rangeError.c_str());
     return kExitLoadError;
   }
   g_option_context_free(context);
@@ -223,15 +268,13 @@ int main(int argc, char** argv) {
     fprintf(stderr, "tvbrowser: cannot open the display (try --headless)\n");
     return kExitLoadError;
   }
-  int width = 1280, height = 720;
-  if (o.widget != nullptr) sscanf(o.widget, "%dx%d", &width, &height);
 
   Run run;
   run.loop = g_main_loop_new(nullptr, FALSE);
   WebKitWebContext* web = webkit_web_context_get_default();
   std::string extensionDir = o.extensionDir != nullptr ? o.extensionDir : BesideSelf("extension");
   webkit_web_context_set_web_extensions_directory(web, extensionDir.c_str());
-  webkit_web_context_set_web_extensions_initialization_user_data(web, ExtensionSettings(o));
+  webkit_web_context_set_web_extensions_initialization_user_data(web, ExtensionSettings(o, width, height));
 
   GtkWidget* window = o.headless ? gtk_offscreen_window_new() : gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_default_size(GTK_WINDOW(window), width, height);

@@ -87,7 +87,8 @@ Settings ReadSettings(GVariant* data) {
     if (k == "plugin") settings.plugin = value;
     if (k == "player") settings.player = value;
     if (k == "log-level") settings.logLevel = atoi(value);
-    if (k == "widget") sscanf(value, "%dx%d", &settings.widgetWidth, &settings.widgetHeight);
+    if (k == "widget-width") settings.widgetWidth = atoi(value);
+    if (k == "widget-height") settings.widgetHeight = atoi(value);
     if (k == "check-leaks") settings.checkLeaks = true;
     if (k == "media-duration") settings.mediaDuration = g_ascii_strtod(value, nullptr);
     if (k == "time-scale") settings.timeScale = g_ascii_strtod(value, nullptr);
