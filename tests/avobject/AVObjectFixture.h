@@ -47,11 +47,22 @@ inline Lines Announced(Form form, bool scheduled = true) {
   return lines;
 }
 
-// The AV object's own notification of the state `digit`.
-inline Lines Notified(Form form, const std::string& digit) {
-  return Lines{"4 PlayStateChangeCallback: [" + std::string(HasName(form) ? "cb" : "") + "][" +
-               digit + "][]"} +
+// The notification of the state `digit` that `function` writes: the AV
+// object's own, or a player event's with its second text.
+inline Lines Notified(Form form, const std::string& digit,
+                      const std::string& function = "PlayStateChangeCallback",
+                      const std::string& param2 = "") {
+  return Lines{"4 " + function + ": [" + (HasName(form) ? "cb" : "") + "][" + digit + "][" +
+               param2 + "]"} +
          Announced(form);
+}
+
+// The line that records the play state `state`.
+inline std::string StateLine(int level, const std::string& function, int state) {
+  static const char* const kNames[] = {"STOP",      "PLAY",     "PAUSE", "CONNECTING",
+                                       "BUFFERING", "FINISHED", "ERROR"};
+  return std::to_string(level) + " " + function + ": stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_" +
+         kNames[state];
 }
 
 // What the main loop does for one delivery with two texts.
@@ -73,7 +84,6 @@ class AVObjectTest : public ::testing::Test {
     zor::RegisterService("Video", testbrowser::Recording(video));
     av = std::make_unique<CPlRuvoAVObject>();
     av->mnpInstance = &npp;
-    testbrowser::ClearCapturedLog();
     testbrowser::ClearTranscript();
   }
 

@@ -92,22 +92,18 @@ TEST_F(AVObjectTest, NewObjectStartsStoppedAtNormalSpeed) {
 
 TEST_F(AVObjectTest, InitTakesTheFirstExactDataAttribute) {
   const struct {
-    std::vector<const char*> names;
-    std::vector<const char*> values;
+    int count;
+    const char* names[2];
+    const char* values[2];
     const char* url;
-  } cases[] = {
-      {{"data", "data"}, {"first", "second"}, "first"},
-      {{"type", "data"}, {"video/x", "url"}, "url"},
-      {{"DATA", "Data"}, {"a", "b"}, ""},
-      {{"width"}, {"100"}, ""},
-      {{}, {}, ""},
-  };
+  } cases[] = {{2, {"data", "data"}, {"first", "second"}, "first"},
+               {2, {"type", "data"}, {"video/x", "url"}, "url"},
+               {2, {"DATA", "Data"}, {"a", "b"}, ""},
+               {1, {"width"}, {"100"}, ""},
+               {0, {}, {}, ""}};
   for (const auto& c : cases) {
     CPlRuvoAVObject object;
-    std::vector<char*> names, values;
-    for (const char* n : c.names) names.push_back(const_cast<char*>(n));
-    for (const char* v : c.values) values.push_back(const_cast<char*>(v));
-    EXPECT_EQ(object.Init(static_cast<int>(names.size()), names.data(), values.data()), 1);
+    EXPECT_EQ(object.Init(c.count, const_cast<char**>(c.names), const_cast<char**>(c.values)), 1);
     std::string url;
     object.GetMediaURL(nullptr, url);
     EXPECT_EQ(url, c.url);
@@ -125,32 +121,20 @@ TEST_F(AVObjectTest, AccessorsAndEmptyOperationsAnswerTheirFixedValues) {
   char name[] = "n";
   CPlRuvoAVObject& o = *av;
   const std::pair<int, int> answers[] = {
-      {o.GetError(nullptr), 0},
-      {o.next(nullptr), 0},
-      {o.previous(nullptr), 0},
-      {o.setWidth(nullptr, 100), 1},
-      {o.getWidth(nullptr), 0},
-      {o.setHeight(nullptr, 100), 1},
-      {o.getHeight(nullptr), 0},
-      {o.getDataType(nullptr), 0},
-      {o.setMaxPrerollBufferSize(300), 1},
-      {o.getMaxPrerollBufferSize(nullptr), 300},
-      {o.isFullSize(1, 2, 3, 4), 1},
-      {o.GetNrTracks(nullptr), 1},
-      {o.GetPersist(nullptr), 1},
-      {o.SetPersist(nullptr, false), 1},
+      {o.GetError(nullptr), 0},          {o.next(nullptr), 0},
+      {o.previous(nullptr), 0},          {o.setWidth(nullptr, 100), 1},
+      {o.getWidth(nullptr), 0},          {o.setHeight(nullptr, 100), 1},
+      {o.getHeight(nullptr), 0},         {o.getDataType(nullptr), 0},
+      {o.setMaxPrerollBufferSize(300), 1}, {o.getMaxPrerollBufferSize(nullptr), 300},
+      {o.isFullSize(1, 2, 3, 4), 1},     {o.GetNrTracks(nullptr), 1},
+      {o.GetPersist(nullptr), 1},        {o.SetPersist(nullptr, false), 1},
       {o.SetonFullScreenChange(nullptr, name, function), 1},
       {o.SetonPrerollBufferReady(nullptr, name, function), 1},
-      {o.FullScreenChangeCallback(nullptr), 1},
-      {o.CheckPluginType(name), 2},
-      {o.setPlayerBufferSize(nullptr, 9), 1},
-      {o.setPrerollBufferSize(nullptr, 9), 0},
-      {o.GetSAP(nullptr), 0},
-      {o.GetCurrentSAP(nullptr), 0},
-      {o.GetSAPLan(nullptr, 1), 0},
-      {o.SetSAP(nullptr, 1), 1},
-      {o.SetCurTrackId(nullptr, 65535), 1},
-      {o.GetCurTrackId(nullptr), 65535},
+      {o.FullScreenChangeCallback(nullptr), 1}, {o.CheckPluginType(name), 2},
+      {o.setPlayerBufferSize(nullptr, 9), 1}, {o.setPrerollBufferSize(nullptr, 9), 0},
+      {o.GetSAP(nullptr), 0},            {o.GetCurrentSAP(nullptr), 0},
+      {o.GetSAPLan(nullptr, 1), 0},      {o.SetSAP(nullptr, 1), 1},
+      {o.SetCurTrackId(nullptr, 65535), 1}, {o.GetCurTrackId(nullptr), 65535},
   };
   for (size_t i = 0; i < std::size(answers); ++i) {
     EXPECT_EQ(answers[i].first, answers[i].second) << "operation " << i;
