@@ -124,12 +124,15 @@ class AVObjectTest : public ::testing::Test {
     });
   }
 
-  // Registers `form` for the play-state (or the progress) callback.
-  void Register(Form form, bool progress = false) {
+  // Registers `form` for the play-state (or the progress) callback; returns
+  // the function registered, if any.
+  NPObject* Register(Form form, bool progress = false) {
     auto set = progress ? &CPlRuvoAVObject::SetonUpdateProgress
                         : &CPlRuvoAVObject::SetonPlayStateChange;
     if (HasName(form)) (av.get()->*set)(nullptr, NameBuffer("cb"), nullptr);
-    if (HasFunction(form)) (av.get()->*set)(nullptr, nullptr, Function());
+    NPObject* function = HasFunction(form) ? Function() : nullptr;
+    if (function != nullptr) (av.get()->*set)(nullptr, nullptr, function);
+    return function;
   }
 
   // A name buffer as the script layer hands it over.

@@ -92,8 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
 // An event landing between an operation's own state change and its
 // notification does not change the digit the page hears.
 TEST_F(AVObjectTest, AnOperationNotifiesTheStateItSet) {
-  NPObject* onChange = Function();
-  av->SetonPlayStateChange(nullptr, nullptr, onChange);
+  NPObject* onChange = Register(Form::kFunction);
   testbrowser::SetLogObserver([this](const testbrowser::LogLine& line) {
     if (line.text.rfind("stAVObjMember.mplayState = ", 0) == 0) {
       av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PLAY;  // as event 7 would
