@@ -88,17 +88,12 @@ class AVObjectTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    DestroyObject();
+    av.reset();
+    browser.InstanceDestroyed(&npp);
     browser.RunPendingAsyncCalls();
     for (NPObject* function : m_functions) browser.Table().releaseobject(function);
     zor::UnregisterAllServices();
     browser.ExpectClean();
-  }
-
-  void DestroyObject() {
-    if (!av) return;
-    av.reset();
-    browser.InstanceDestroyed(&npp);
   }
 
   // A script function owned by the fixture, named `label` in transcripts.
@@ -144,9 +139,6 @@ class AVObjectTest : public ::testing::Test {
 
   std::shared_ptr<zor::ScriptedConnection> Connection() {
     return player->Connection(player->ConnectionCount() - 1);
-  }
-  void Answer(const std::string& command, const std::string& result) {
-    Connection()->Answer(command, result);
   }
 
   // The first argument of every call of `function`, in order.

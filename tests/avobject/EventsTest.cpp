@@ -19,40 +19,58 @@ namespace {
 
 using Policy = testbrowser::TestBrowser::QueuedAfterDestroy;
 
-const char* FormName(Form form) {
-  static const char* const kNames[] = {"Nothing", "Function", "Name", "Both"};
-  return kNames[static_cast<int>(form)];
-}
+constexpr int kProgress = 14;
 
 struct EventRow {
   int type;
   int state;  // after the event; -1 for no state event
+  const char* param1 = "ignored";
+  int position = 1234;  // after the event; it starts there
 };
 
 class EventTest : public AVObjectTest,
                   public ::testing::WithParamInterface<std::tuple<EventRow, Form>> {};
 
+// The progress event reaches the progress callback, every other event the
+// state callback; the other callback has a function that must not be called.
 TEST_P(EventTest, MovesTheStateAndCallsThePageOnTheMainThread) {
   const auto& [row, form] = GetParam();
-  Register(form);
-  Register(Form::kFunction, true);  // progress must not be called
+  Register(form, row.type == kProgress);
+  Register(Form::kFunction, row.type != kProgress);
   av->stAVObjMember.mplayPosition = 1234;
   av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE;
   const std::string type = std::to_string(row.type);
-  const Lines received = {"4 OnEvent: CZorBase::OnEvent,type:[" + type + "]"};
-  Lines expected = received + Lines{"5 OnEvent: Unhandled cases: type = " + type};
-  if (row.state >= 0) {
+  Lines expected = {"4 OnEvent: CZorBase::OnEvent,type:[" + type + "]"};
+  if (row.type == kProgress) {
+    expected = expected +
+               Lines{std::string("4 OnEvent: function str:[") + (HasName(form) ? "cb" : "") +
+                     "], param1:[" + row.param1 + "]\n"} +
+               Announced(form) + Delivered(form, row.param1, "detail");
+  } else if (row.state >= 0) {
     const std::string digit = std::to_string(row.state);
-    expected = received + Lines{StateLine(5, "OnEvent", row.state)} +
+    expected = expected + Lines{StateLine(5, "OnEvent", row.state)} +
                Notified(form, digit, "OnEvent", "detail") + Delivered(form, digit, "detail");
+  } else {
+    expected.push_back("5 OnEvent: Unhandled cases: type = " + type);
   }
   // An unchanged state notifies again.
   for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(Event(row.type, "ignored", "detail"), expected) << "round " << round;
+    EXPECT_EQ(Event(row.type, row.param1, "detail"), expected) << "round " << round;
   }
   EXPECT_EQ(State(), row.state >= 0 ? row.state : eAVOBJ_PLAYSTATE_PAUSE);
-  EXPECT_EQ(av->stAVObjMember.mplayPosition, 1234);
+  EXPECT_EQ(av->stAVObjMember.mplayPosition, row.position);
   EXPECT_EQ(av->OnEvent(row.type, "", ""), 1);
+}
+
+std::string NameOf(int number) {
+  return number < 0 ? "Minus" + std::to_string(-number) : std::to_string(number);
+}
+
+std::string EventName(const ::testing::TestParamInfo<std::tuple<EventRow, Form>>& info) {
+  static const char* const kFormNames[] = {"Nothing", "Function", "Name", "Both"};
+  const auto& [row, form] = info.param;
+  return "Type" + NameOf(row.type) + (row.type == kProgress ? "To" + NameOf(row.position) : "") +
+         kFormNames[static_cast<int>(form)];
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -62,41 +80,12 @@ INSTANTIATE_TEST_SUITE_P(
                           EventRow{6, 6}, EventRow{7, 1}, EventRow{12, 1}, EventRow{8, 5},
                           EventRow{11, 4}, EventRow{13, 4}, EventRow{0, -1}, EventRow{5, -1},
                           EventRow{9, -1}, EventRow{10, -1}, EventRow{15, -1}, EventRow{-1, -1},
-                          EventRow{2147483647, -1}),
+                          EventRow{2147483647, -1}, EventRow{kProgress, -1, "900", 900},
+                          EventRow{kProgress, -1, " -20ms", -20},
+                          EventRow{kProgress, -1, "abc", 0},
+                          EventRow{kProgress, -1, "99999999999", 2147483647}),
         ::testing::Values(Form::kNone, Form::kFunction, Form::kName, Form::kBoth)),
-    [](const auto& info) {
-      const int type = std::get<0>(info.param).type;
-      return (type < 0 ? "TypeMinus" + std::to_string(-type) : "Type" + std::to_string(type)) +
-             FormName(std::get<1>(info.param));
-    });
-
-class ProgressTest : public AVObjectTest, public ::testing::WithParamInterface<Form> {};
-
-TEST_P(ProgressTest, RecordsThePositionAndPassesTheTextAsSent) {
-  const Form form = GetParam();
-  Register(form, true);
-  Register(Form::kFunction);  // the state callback must not be called
-  av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE;
-  const struct {
-    const char* text;
-    int position;
-  } cases[] = {{"900", 900}, {"", 0}, {" -20ms", -20}, {"abc", 0},
-               {"99999999999", 2147483647}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(Event(14, c.text, "p2"),
-              Lines({"4 OnEvent: CZorBase::OnEvent,type:[14]",
-                     std::string("4 OnEvent: function str:[") + (HasName(form) ? "cb" : "") +
-                         "], param1:[" + c.text + "]\n"}) +
-                  Announced(form) + Delivered(form, c.text, "p2"));
-    EXPECT_EQ(av->stAVObjMember.mplayPosition, c.position) << c.text;
-  }
-  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_PAUSE);
-}
-
-INSTANTIATE_TEST_SUITE_P(Forms, ProgressTest,
-                         ::testing::Values(Form::kNone, Form::kFunction, Form::kName,
-                                           Form::kBoth),
-                         [](const auto& info) { return FormName(info.param); });
+    EventName);
 
 TEST_F(AVObjectTest, RegistrationHoldsOneReferenceOnTheLatestObject) {
   NPObject* a = Function();
@@ -243,7 +232,7 @@ TEST_F(AVObjectTest, RegistrationIsReadWhenTheDeliveryRuns) {
 // browser exports no logging hook: it then writes nothing.
 TEST_F(AVObjectTest, DeliveriesKeepTheirOrderAlsoWithoutALogHook) {
   Register(Form::kFunction);
-  Answer("StartPlayback", "I0");
+  Connection()->Answer("StartPlayback", "I0");
   testbrowser::SetLogHookInstalled(false);
   const Lines transcript = Run([&] {
     EXPECT_EQ(av->Play(nullptr, 1, eCOMPONENT_OTHER), 0);
@@ -261,7 +250,7 @@ TEST_F(AVObjectTest, DeliveriesKeepTheirOrderAlsoWithoutALogHook) {
 
 TEST_F(AVObjectTest, PageMayDestroyTheObjectInsideItsCallback) {
   NPObject* onChange = Register(Form::kFunction);
-  browser.OnCall(onChange, [this] { DestroyObject(); });
+  browser.OnCall(onChange, [this] { av.reset(); });
   av->Stop(nullptr);
   av->Stop(nullptr);  // a second delivery that finds the object gone
   browser.RunPendingAsyncCalls();

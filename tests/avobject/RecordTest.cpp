@@ -38,10 +38,7 @@ TEST(ResultReaders, ReadOnlyTheirOwnTag) {
     std::string text = "old";
     EXPECT_EQ(CZorBase::GetASCII(result, text), c.ascii) << c.result;
     EXPECT_EQ(text, c.text) << c.result;
-    // Not zero-filled: the reader writes the terminator itself.
-    char buffer[16];
-    memset(buffer, 'x', sizeof buffer);
-    memcpy(buffer, "old", 4);
+    char buffer[16] = "old\0xxxxxxxxxxx";  // the reader writes the terminator itself
     EXPECT_EQ(CZorBase::GetASCII(result, buffer), c.ascii) << c.result;
     EXPECT_EQ(std::string(buffer, strnlen(buffer, sizeof buffer)), c.text) << c.result;
   }
@@ -52,7 +49,7 @@ TEST(ResultReaders, ReadOnlyTheirOwnTag) {
 }
 
 TEST_F(AVObjectTest, CommandsSendDecimalTextAndReturnTheResultUnchanged) {
-  Answer("Query", "Asome text");
+  Connection()->Answer("Query", "Asome text");
   EXPECT_EQ(Run([&] {
               av->Execute(nullptr, "Cmd", -2147483647 - 1, "s", 0, 42);
               av->Execute(nullptr, "Cmd", "s", 1, -1, 7);
@@ -198,7 +195,6 @@ TEST_F(AVObjectTest, OsdHeightFollowsTheResolutionCodeAndEventsAreIgnored) {
     connection->Emit(8, "", "");
     EXPECT_TRUE(connection->WaitDelivered());
     EXPECT_EQ(osd.m_osdResolution, c.code);
-    EXPECT_EQ(browser.PendingAsyncCalls(), 0u);
   }
 }
 

@@ -53,7 +53,7 @@ TEST_P(PlayTest, SendsItsSequenceAndNotifiesEachChange) {
     for (const auto& [command, answer] : row.answers) {
       av->stAVObjMember.mplayState = from;
       av->stAVObjMember.mspeed = 1;
-      if (*command) Answer(command, answer);
+      if (*command) Connection()->Answer(command, answer);
       int result = -1;
       EXPECT_EQ(Run([&] { result = av->Play(nullptr, 2, eCOMPONENT_HAS); }), row.transcript)
           << "from " << from << ", " << command << " " << answer;
@@ -98,7 +98,7 @@ TEST_F(AVObjectTest, AnOperationNotifiesTheStateItSet) {
       av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PLAY;  // as event 7 would
     }
   });
-  Answer("StartPlayback", "I0");
+  Connection()->Answer("StartPlayback", "I0");
   av->Play(nullptr, 1, eCOMPONENT_OTHER);
   av->Stop(nullptr);
   testbrowser::SetLogObserver(nullptr);
@@ -134,7 +134,7 @@ TEST_P(TransportTest, SendsItsCommandFromEveryStateAndNotifies) {
     av->stAVObjMember.mplayState = from;
     av->stAVObjMember.mspeed = 3;
     av->stAVObjMember.mplayPosition = 5000;
-    Answer(row.command, row.answer);
+    Connection()->Answer(row.command, row.answer);
     int result = -1;
     EXPECT_EQ(Run([&] { result = (av.get()->*row.operation)(nullptr); }), transcript)
         << "from " << from;
@@ -145,22 +145,19 @@ TEST_P(TransportTest, SendsItsCommandFromEveryStateAndNotifies) {
   }
 }
 
-const Lines kPausing = {"5 Pause: Pausing..."};
-const Lines kResuming = {"5 Resume: Resume()!"};
-
 INSTANTIATE_TEST_SUITE_P(
     Rows, TransportTest,
     ::testing::Values(
         TransportRow{"StopAccepted", &CPlRuvoAVObject::Stop, "Stop", {}, "I1", 1, 5, 0, 0, 0},
         TransportRow{"StopRefused", &CPlRuvoAVObject::Stop, "Stop", {}, "I0", 0, 5, 6, 3, 5000},
-        TransportRow{"PauseAccepted", &CPlRuvoAVObject::Pause, "Pause", kPausing, "I1", 1, 5, 2,
-                     3, 5000},
-        TransportRow{"PauseRefused", &CPlRuvoAVObject::Pause, "Pause", kPausing, "E", 0, 2, 6, 3,
-                     5000},
-        TransportRow{"ResumeAccepted", &CPlRuvoAVObject::Resume, "Resume", kResuming, "I1", 1, 5,
-                     1, 3, 5000},
-        TransportRow{"ResumeRefused", &CPlRuvoAVObject::Resume, "Resume", kResuming, "Ayes", 0,
-                     2, 6, 3, 5000}),
+        TransportRow{"PauseAccepted", &CPlRuvoAVObject::Pause, "Pause", {"5 Pause: Pausing..."},
+                     "I1", 1, 5, 2, 3, 5000},
+        TransportRow{"PauseRefused", &CPlRuvoAVObject::Pause, "Pause", {"5 Pause: Pausing..."},
+                     "E", 0, 2, 6, 3, 5000},
+        TransportRow{"ResumeAccepted", &CPlRuvoAVObject::Resume, "Resume",
+                     {"5 Resume: Resume()!"}, "I1", 1, 5, 1, 3, 5000},
+        TransportRow{"ResumeRefused", &CPlRuvoAVObject::Resume, "Resume",
+                     {"5 Resume: Resume()!"}, "Ayes", 0, 2, 6, 3, 5000}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SeekRow {
@@ -178,8 +175,8 @@ TEST_P(SeekTest, JumpsRelativeToTheReportedSecond) {
   Register(Form::kFunction);
   av->stAVObjMember.mplayPosition = row.position;
   av->stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_PAUSE;
-  Answer("JumpForward", row.answer);
-  Answer("JumpBackward", row.answer);
+  Connection()->Answer("JumpForward", row.answer);
+  Connection()->Answer("JumpBackward", row.answer);
   int result = -1;
   EXPECT_EQ(Run([&] { result = av->Seek(nullptr, row.target); }), row.transcript);
   EXPECT_EQ(result, row.result);
@@ -234,8 +231,8 @@ TEST_F(AVObjectTest, QueriesPassOnPositiveAnswers) {
   } cases[] = {{"I120000", true, 120000, "120000"}, {"I0", false, 9, "0"},
                {"I-5", false, 9, "-5"}, {"E", false, 9, "0"}, {"A120", false, 9, "0"}};
   for (const auto& c : cases) {
-    Answer("GetDuration", c.answer);
-    Answer("GetPlayPosition", c.answer);
+    Connection()->Answer("GetDuration", c.answer);
+    Connection()->Answer("GetPlayPosition", c.answer);
     unsigned long duration = 9, position = 9;
     bool durationOk = false, positionOk = false;
     const std::string logged = std::string(":[") + c.logged + "]";
@@ -264,7 +261,7 @@ TEST_F(AVObjectTest, SetDisplayAreaSendsValuesAsTheyComeAndAcceptsOnlyTheInteger
   } cases[] = {{-10, 0, 0, 0, "I1", 1}, {INT32_MAX, INT32_MIN, 5000, 1, "I1", 1},
                {1, 2, 3, 4, "I0", 0}, {1, 2, 3, 4, "A1", 0}};
   for (const auto& c : cases) {
-    Answer("SetDisplayArea", c.answer);
+    Connection()->Answer("SetDisplayArea", c.answer);
     int result = -1;
     EXPECT_EQ(Run([&] { result = av->SetDisplayArea(c.x, c.y, c.w, c.h); }),
               AreaLines(c.x, c.y, c.w, c.h, c.result == 1));
