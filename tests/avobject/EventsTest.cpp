@@ -157,8 +157,8 @@ TEST_P(UndeliveredTest, IsLoggedAndLeavesNothingBehind) {
 
 const Lines kFinished = {"4 OnEvent: CZorBase::OnEvent,type:[8]",
                          StateLine(5, "OnEvent", eAVOBJ_PLAYSTATE_FINISHED)};
-const char kInside[] = "4 Player_AsyncEvent_str:  Inside Player_AsyncEvent_str  = cb, param1=0, param2=";
-const char kScript[] = "4 Player_AsyncEvent_str: =======Value of script = cb(\"0\",\"\");";
+const Lines kByName = Delivered(Form::kName, "0", "");
+const std::string kInside = kByName[0], kScript = kByName[1], kEvaluation = kByName[2];
 const char kNotEvaluated[] = "4 Player_AsyncEvent_str:  NPNFuncs.evaluate ret = 0";
 const char kNoAsyncCall[] =
     "2 PluginCall:  Callback dropped: the browser offers no NPN_PluginThreadAsyncCall";
@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
                        [](testbrowser::TestBrowser& b) {
                          b.SetEvaluateHandler([](const std::string&, NPVariant*) { return false; });
                        },
-                       {kInside, kScript, "eval cb(\"0\",\"\");", kNotEvaluated}},
+                       {kInside, kScript, kEvaluation, kNotEvaluated}},
         UndeliveredRow{"NoWindowObject", Form::kName,
                        [](testbrowser::TestBrowser& b) { b.SetWindowAvailable(false); },
                        {kInside, kScript, kNotEvaluated}},

@@ -141,7 +141,6 @@ TEST_F(AVObjectTest, AccessorsAndEmptyOperationsAnswerTheirFixedValues) {
 }
 
 TEST_F(AVObjectTest, VideoOpenRetriesARefusingServiceWithPauses) {
-  using Clock = std::chrono::steady_clock;
   const zor::ConnectAttempt refused{"1.000", "Video", false}, accepted{"1.000", "Video", true};
   const struct {
     int refusals;
@@ -155,9 +154,9 @@ TEST_F(AVObjectTest, VideoOpenRetriesARefusingServiceWithPauses) {
     auto service = std::make_shared<zor::ScriptedService>();
     service->RefuseConnections(c.refusals);
     zor::RegisterService("Video", service);
-    const Clock::time_point start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     CPlRuvoVideo osd;
-    const auto took = Clock::now() - start;
+    const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, std::chrono::milliseconds(10 * c.pauses));
     // Generous, for loaded machines and emulators, yet well short of what
     // pauses ten times as long would take.
