@@ -67,19 +67,6 @@ TEST_F(AVObjectTest, CommandsSendDecimalTextAndReturnTheResultUnchanged) {
   EXPECT_EQ(unserved.stAVObjMember.mplayState, eAVOBJ_PLAYSTATE_ERROR);
 }
 
-TEST_F(AVObjectTest, NewObjectStartsStoppedAtNormalSpeed) {
-  EXPECT_EQ(State(), eAVOBJ_PLAYSTATE_STOP);
-  EXPECT_EQ(av->GetSpeed(nullptr), 1);
-  EXPECT_EQ(av->stAVObjMember.mplayPosition, 0);
-  EXPECT_EQ(av->GetCurTrackId(nullptr), 0);
-  EXPECT_EQ(av->mscreenHeight, -1);
-  // Construction opened the player once; a refusal is not retried.
-  player->RefuseConnections(1);
-  CPlRuvoAVObject refused;
-  EXPECT_EQ(player->Attempts(), (std::vector<zor::ConnectAttempt>{{"1.000", "Player", true},
-                                                                  {"1.000", "Player", false}}));
-}
-
 TEST_F(AVObjectTest, InitTakesTheFirstExactDataAttribute) {
   const struct {
     int count;
@@ -100,37 +87,40 @@ TEST_F(AVObjectTest, InitTakesTheFirstExactDataAttribute) {
   }
 }
 
-// The operations kept for the interface's sake answer fixed values, keep
-// nothing they are not meant to keep, and send nothing.
-TEST_F(AVObjectTest, AccessorsAndEmptyOperationsAnswerTheirFixedValues) {
-  for (int state = 0; state <= 6; ++state) {
-    av->stAVObjMember.mplayState = state;
-    EXPECT_EQ(av->IsPause(), state == eAVOBJ_PLAYSTATE_PAUSE) << state;
-  }
+// A new object starts stopped at normal speed. The operations kept for the
+// interface's sake answer fixed values, keep nothing they are not meant to
+// keep, and send nothing.
+TEST_F(AVObjectTest, NewObjectAndItsAccessorsAnswerTheirFixedValues) {
   NPObject* function = Function();
   char name[] = "n";
   unsigned long out = 7;
   std::string text = "5";
   CPlRuvoAVObject& o = *av;
   const std::pair<int, int> answers[] = {
-      {o.GetError(nullptr), 0},          {o.next(nullptr), 0},
-      {o.previous(nullptr), 0},          {o.setWidth(nullptr, 100), 1},
-      {o.getWidth(nullptr), 0},          {o.setHeight(nullptr, 100), 1},
-      {o.getHeight(nullptr), 0},         {o.getDataType(nullptr), 0},
-      {o.setMaxPrerollBufferSize(300), 1}, {o.getMaxPrerollBufferSize(nullptr), 300},
-      {o.isFullSize(1, 2, 3, 4), 1},     {o.GetNrTracks(nullptr), 1},
-      {o.GetPersist(nullptr), 1},        {o.SetPersist(nullptr, false), 1},
-      {o.SetonFullScreenChange(nullptr, name, function), 1},
+      {State(), eAVOBJ_PLAYSTATE_STOP}, {o.GetSpeed(nullptr), 1},
+      {o.stAVObjMember.mplayPosition, 0}, {o.mscreenHeight, -1},
+      {o.GetCurTrackId(nullptr), 0}, {o.GetError(nullptr), 0},
+      {o.next(nullptr), 0}, {o.previous(nullptr), 0},
+      {o.setWidth(nullptr, 100), 1}, {o.getWidth(nullptr), 0},
+      {o.setHeight(nullptr, 100), 1}, {o.getHeight(nullptr), 0},
+      {o.getDataType(nullptr), 0}, {o.setMaxPrerollBufferSize(300), 1},
+      {o.getMaxPrerollBufferSize(nullptr), 300}, {o.isFullSize(1, 2, 3, 4), 1},
+      {o.GetNrTracks(nullptr), 1}, {o.GetPersist(nullptr), 1},
+      {o.SetPersist(nullptr, false), 1}, {o.SetonFullScreenChange(nullptr, name, function), 1},
       {o.SetonPrerollBufferReady(nullptr, name, function), 1},
       {o.FullScreenChangeCallback(nullptr), 1}, {o.CheckPluginType(name), 2},
       {o.setPlayerBufferSize(nullptr, 9), 1}, {o.setPrerollBufferSize(nullptr, 9), 0},
-      {o.GetSAP(nullptr), 0},            {o.GetCurrentSAP(nullptr), 0},
-      {o.GetSAPLan(nullptr, 1), 0},      {o.SetSAP(nullptr, 1), 1},
+      {o.GetSAP(nullptr), 0}, {o.GetCurrentSAP(nullptr), 0},
+      {o.GetSAPLan(nullptr, 1), 0}, {o.SetSAP(nullptr, 1), 1},
       {o.SetCurTrackId(nullptr, 65535), 1}, {o.GetCurTrackId(nullptr), 65535},
       {o.GetUnsignedLong(text, &out), 1},
   };
   for (size_t i = 0; i < std::size(answers); ++i) {
     EXPECT_EQ(answers[i].first, answers[i].second) << "operation " << i;
+  }
+  for (int state = 0; state <= 6; ++state) {
+    o.stAVObjMember.mplayState = state;
+    EXPECT_EQ(o.IsPause(), state == eAVOBJ_PLAYSTATE_PAUSE) << state;
   }
   EXPECT_STREQ(o.GetSinkProtocolInfo(nullptr), "");
   char* untouched = name;
@@ -140,7 +130,13 @@ TEST_F(AVObjectTest, AccessorsAndEmptyOperationsAnswerTheirFixedValues) {
   EXPECT_TRUE(Connection()->Received().empty());
 }
 
-TEST_F(AVObjectTest, VideoOpenRetriesARefusingServiceWithPauses) {
+// The player is opened once: a refusal is not retried. The video service,
+// which may still be starting, is retried after short pauses.
+TEST_F(AVObjectTest, PlayerOpensOnceAndVideoRetriesARefusingServiceWithPauses) {
+  player->RefuseConnections(1);
+  CPlRuvoAVObject unopened;
+  EXPECT_EQ(player->Attempts(), (std::vector<zor::ConnectAttempt>{{"1.000", "Player", true},
+                                                                  {"1.000", "Player", false}}));
   const zor::ConnectAttempt refused{"1.000", "Video", false}, accepted{"1.000", "Video", true};
   const struct {
     int refusals;
