@@ -47,11 +47,22 @@ inline Lines Announced(Form form, bool scheduled = true) {
   return lines;
 }
 
-// The AV object's own notification of the state `digit`.
-inline Lines Notified(Form form, const std::string& digit) {
-  return Lines{"4 PlayStateChangeCallback: [" + std::string(HasName(form) ? "cb" : "") + "][" +
-               digit + "][]"} +
+// The notification of the state `digit` that `function` writes: the AV
+// object's own, or a player event's with its second text.
+inline Lines Notified(Form form, const std::string& digit,
+                      const std::string& function = "PlayStateChangeCallback",
+                      const std::string& param2 = "") {
+  return Lines{"4 " + function + ": [" + (HasName(form) ? "cb" : "") + "][" + digit + "][" +
+               param2 + "]"} +
          Announced(form);
+}
+
+// The line that records the play state `state`.
+inline std::string StateLine(int level, const std::string& function, int state) {
+  static const char* const kNames[] = {"STOP",      "PLAY",     "PAUSE", "CONNECTING",
+                                       "BUFFERING", "FINISHED", "ERROR"};
+  return std::to_string(level) + " " + function + ": stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_" +
+         kNames[state];
 }
 
 // What the main loop does for one delivery with two texts.
@@ -73,22 +84,16 @@ class AVObjectTest : public ::testing::Test {
     zor::RegisterService("Video", testbrowser::Recording(video));
     av = std::make_unique<CPlRuvoAVObject>();
     av->mnpInstance = &npp;
-    testbrowser::ClearCapturedLog();
     testbrowser::ClearTranscript();
   }
 
   void TearDown() override {
-    DestroyObject();
+    av.reset();
+    browser.InstanceDestroyed(&npp);
     browser.RunPendingAsyncCalls();
     for (NPObject* function : m_functions) browser.Table().releaseobject(function);
     zor::UnregisterAllServices();
     browser.ExpectClean();
-  }
-
-  void DestroyObject() {
-    if (!av) return;
-    av.reset();
-    browser.InstanceDestroyed(&npp);
   }
 
   // A script function owned by the fixture, named `label` in transcripts.
@@ -114,12 +119,15 @@ class AVObjectTest : public ::testing::Test {
     });
   }
 
-  // Registers `form` for the play-state (or the progress) callback.
-  void Register(Form form, bool progress = false) {
+  // Registers `form` for the play-state (or the progress) callback; returns
+  // the function registered, if any.
+  NPObject* Register(Form form, bool progress = false) {
     auto set = progress ? &CPlRuvoAVObject::SetonUpdateProgress
                         : &CPlRuvoAVObject::SetonPlayStateChange;
     if (HasName(form)) (av.get()->*set)(nullptr, NameBuffer("cb"), nullptr);
-    if (HasFunction(form)) (av.get()->*set)(nullptr, nullptr, Function());
+    NPObject* function = HasFunction(form) ? Function() : nullptr;
+    if (function != nullptr) (av.get()->*set)(nullptr, nullptr, function);
+    return function;
   }
 
   // A name buffer as the script layer hands it over.
@@ -131,9 +139,6 @@ class AVObjectTest : public ::testing::Test {
 
   std::shared_ptr<zor::ScriptedConnection> Connection() {
     return player->Connection(player->ConnectionCount() - 1);
-  }
-  void Answer(const std::string& command, const std::string& result) {
-    Connection()->Answer(command, result);
   }
 
   // The first argument of every call of `function`, in order.
