@@ -156,7 +156,6 @@ TEST_F(ScriptInterfaceTest, AttributesAndWidgetPlaceTheVideoAtTheNextPlay) {
     FailAllocations(false);
     browser.SetWidgetSize("1280", "720");
     browser.SetWindowAvailable(true);
-    browser.SetEvaluateHandler(nullptr);
     EXPECT_TRUE(Rendered(npp, "SetDisplayArea").empty()) << "nothing is placed before play";
     EXPECT_EQ(Script(npp).Invoke("play", {Int(1)}), "int:1");
     EXPECT_EQ(Rendered(npp, "SetDisplayArea"), Lines{"SetDisplayArea " + (area + " 1080"s)});

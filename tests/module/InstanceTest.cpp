@@ -67,14 +67,9 @@ TEST_F(InstanceTest, CreationAndDestructionHaveTheirWholeTranscript) {
                       "4 NPP_New: bexoli RuvoAVObject pluginType = [application/x-ruvo-avobject]",
                       "setvalue 3 null",
                       "5 NP_Shutdown: NP_Shutdown\n"}));
-  // Every message starts with the common prefix; an entry trace's own text
-  // is one blank.
-  const auto log = testbrowser::CapturedLog();
-  ASSERT_GT(log.size(), 2u);
-  EXPECT_EQ(log[0].format, "[%s:%s:%d]\n          Start NP_Initialize");
-  EXPECT_EQ(log[2].format, "[%s:%s:%d]\n           ");
-  EXPECT_EQ(log[2].function, "NPP_New");
-  EXPECT_EQ(log[2].file, "npp_gate");
+  // A message without the common prefix reads so in the transcript; the file
+  // it names is read from the log.
+  EXPECT_EQ(testbrowser::CapturedLog().at(2).file, "npp_gate");
 }
 
 TEST_F(InstanceTest, ApplicationIdentityIsSentAsTheBrowserAnswers) {

@@ -11,8 +11,6 @@
 namespace testbrowser {
 
 struct LogLine {
-  int level;
-  std::string format;    // the whole format, common prefix included
   std::string file;      // source file named in the message
   std::string function;  // function name in the message
   std::string text;      // the message after the common prefix, formatted
