@@ -128,14 +128,11 @@ TEST_F(InstanceTest, CreationFailsCleanlyAtEachAllocation) {
       }
       EXPECT_EQ(error, NPERR_OUT_OF_MEMORY_ERROR);
       EXPECT_EQ(npp.pdata, nullptr);
-      EXPECT_EQ(browser.LiveObjects(), 0u);
-      EXPECT_EQ(browser.LiveAllocations(), 0u);
-      EXPECT_EQ(browser.RefCount(browser.Window()), 1u);
-      for (size_t i = 0; i < player->ConnectionCount(); ++i) {
-        EXPECT_FALSE(player->Connection(i)->IsOpen()) << "player connection " << i;
-      }
-      for (size_t i = 0; i < video->ConnectionCount(); ++i) {
-        EXPECT_FALSE(video->Connection(i)->IsOpen()) << "video connection " << i;
+      browser.ExpectClean();
+      for (const auto& service : {player, video}) {
+        for (size_t i = 0; i < service->ConnectionCount(); ++i) {
+          EXPECT_FALSE(service->Connection(i)->IsOpen()) << "connection " << i;
+        }
       }
     }
   }

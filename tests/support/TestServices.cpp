@@ -13,13 +13,12 @@ namespace testbrowser {
 
 namespace {
 
-// Forwards every command to the inner session, writing it into the
-// transcript first when recording; when flooding, sends events from a
-// thread of its own, like a service's.
+// Writes every command into the transcript before the inner session
+// answers it; floods from a thread of its own, as a service's would.
 class WrappedSession : public zor::ServiceSession {
  public:
-  WrappedSession(std::unique_ptr<zor::ServiceSession> inner, bool record)
-      : m_inner(std::move(inner)), m_record(record) {}
+  explicit WrappedSession(std::unique_ptr<zor::ServiceSession> inner)
+      : m_inner(std::move(inner)) {}
   // The library destroys the session once the client closed.
   ~WrappedSession() override {
     m_closed = true;
@@ -28,11 +27,9 @@ class WrappedSession : public zor::ServiceSession {
 
   std::string Execute(const std::string& command,
                       const std::vector<std::string>& params) override {
-    if (m_record) {
-      std::string line = "> " + command + " ";
-      for (size_t i = 0; i < params.size(); ++i) line += (i > 0 ? "|" : "") + params[i];
-      RecordLine(std::move(line));
-    }
+    std::string line = "> " + command + " ";
+    for (size_t i = 0; i < params.size(); ++i) line += (i > 0 ? "|" : "") + params[i];
+    RecordLine(std::move(line));
     return m_inner->Execute(command, params);
   }
 
@@ -49,7 +46,6 @@ class WrappedSession : public zor::ServiceSession {
 
  private:
   std::unique_ptr<zor::ServiceSession> m_inner;
-  const bool m_record;
   std::atomic<bool> m_closed{false};
   std::thread m_flood;
 };
@@ -62,7 +58,7 @@ class WrappingService : public zor::Service {
                                                std::shared_ptr<zor::EventSink> events) override {
     std::unique_ptr<zor::ServiceSession> inner = m_inner->Connect(version, name, events);
     if (!inner) return nullptr;
-    auto session = std::make_unique<WrappedSession>(std::move(inner), m_flood == 0);
+    auto session = std::make_unique<WrappedSession>(std::move(inner));
     if (m_flood > 0) session->Flood(std::move(events), m_floodTypes, m_flood);
     return session;
   }
@@ -76,7 +72,7 @@ class WrappingService : public zor::Service {
 }  // namespace
 
 std::shared_ptr<zor::Service> Recording(std::shared_ptr<zor::Service> inner) {
-  return std::make_shared<WrappingService>(std::move(inner), std::vector<int>{}, 0);
+  return Flooding(std::move(inner), {}, 0);
 }
 
 std::shared_ptr<zor::Service> Flooding(std::shared_ptr<zor::Service> inner,
