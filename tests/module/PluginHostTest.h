@@ -199,7 +199,10 @@ class PluginHostTest : public ::testing::Test {
   }
 
   std::shared_ptr<zor::ScriptedConnection> PlayerOf(NPP npp) {
-    return player->Connection(Find(npp).player);
+    for (Instance& instance : m_instances) {
+      if (&instance.npp == npp) return player->Connection(instance.player);
+    }
+    throw std::invalid_argument("not an instance of this page");
   }
   // The commands an instance sent (only those named `only`, if given), as
   // "Name param ...", trailing empty parameters left out.
@@ -225,12 +228,6 @@ class PluginHostTest : public ::testing::Test {
     size_t player = 0;              // index of its player connection
     std::deque<std::string> texts;  // type, attribute names and values
   };
-  Instance& Find(NPP npp) {
-    for (Instance& instance : m_instances) {
-      if (&instance.npp == npp) return instance;
-    }
-    throw std::invalid_argument("not an instance of this page");
-  }
 
   std::deque<Instance> m_instances;  // handles keep their addresses
   std::vector<NPObject*> m_pageObjects;

@@ -17,11 +17,6 @@ namespace {
 TestBrowser* gCurrent = nullptr;
 constexpr size_t kMaxAsyncRunsPerPump = 100000;
 
-// Identifiers are interned pointers to the names they stand for.
-struct StringIdentifier {
-  std::string name;
-};
-
 // Script functions and the window: objects of a class without methods.
 NPClass gPageClass = [] {
   NPClass c{};
@@ -81,15 +76,12 @@ struct BrowserFunctions {
 
   static void MemFree(void* block) {
     TestBrowser& browser = OnMainThread("memfree");
-    if (block == nullptr) return;
-    {
-      std::lock_guard<std::mutex> lock(browser.m_mutex);
-      if (browser.m_allocations.erase(block) == 0) {
-        browser.m_errors.push_back("memfree of a block not from memalloc");
-        return;
-      }
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    if (block != nullptr && browser.m_allocations.erase(block) == 0) {
+      browser.m_errors.push_back("memfree of a block not from memalloc");
+    } else {
+      free(block);
     }
-    free(block);
   }
 
   static NPError GetValue(NPP, NPNVariable variable, void* out) {
@@ -126,9 +118,7 @@ struct BrowserFunctions {
     TestBrowser& browser = OnMainThread("getstringidentifier");
     if (name == nullptr) return nullptr;
     std::lock_guard<std::mutex> lock(browser.m_mutex);
-    NPIdentifier& id = browser.m_stringIds[name];
-    if (id == nullptr) id = new StringIdentifier{name};
-    return id;
+    return const_cast<char*>(browser.m_stringIds.insert(name).first->c_str());
   }
 
   static NPObject* CreateObject(NPP npp, NPClass* npclass) {
@@ -162,7 +152,7 @@ struct BrowserFunctions {
   }
 
   static bool InvokeDefault(NPP, NPObject* object, const NPVariant* args, uint32_t argc,
-                                  NPVariant* result) {
+                            NPVariant* result) {
     TestBrowser& browser = OnMainThread("invokeDefault");
     result->type = NPVariantType_Void;
     std::function<void()> action;
@@ -240,7 +230,6 @@ TestBrowser::TestBrowser() : m_mainThread(std::this_thread::get_id()) {
 
 TestBrowser::~TestBrowser() {
   BrowserFunctions::ReleaseObject(m_window);
-  for (auto& entry : m_stringIds) delete static_cast<StringIdentifier*>(entry.second);
   // Whatever the test left behind is freed so one leak does not cascade.
   for (auto& entry : m_objects) free(entry.first);
   for (void* block : m_allocations) free(block);

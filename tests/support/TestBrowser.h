@@ -117,7 +117,7 @@ class TestBrowser {
   std::vector<std::string> m_errors;
   std::map<NPObject*, ObjectRecord> m_objects;
   std::set<void*> m_allocations;
-  std::map<std::string, NPIdentifier> m_stringIds;
+  std::set<std::string> m_stringIds;  // an identifier is its interned name
   std::deque<AsyncCall> m_asyncQueue;
 };
 
