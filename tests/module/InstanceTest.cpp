@@ -91,13 +91,11 @@ TEST_F(InstanceTest, ApplicationIdentityIsSentAsTheBrowserAnswers) {
   }
 }
 
-// Creation fails at each of its allocations in turn, until one attempt
-// needs no more than it makes: every failure answers out of memory, in
-// bounded time, with no connection left open and nothing of the browser's
-// left held. The first sweep also meets what the process allocates once,
-// on first use, which shifts every later allocation by one and so skips
-// one of them (the delivery thread's, as it happens); the second sweep
-// meets each allocation of a creation as it always runs.
+// Creation fails at each of its allocations in turn, until an attempt makes
+// fewer: every failure answers out of memory, in bounded time, leaving no
+// connection open and nothing of the browser's held. The first sweep also
+// meets the process's one-time allocations, which shift the later ones by
+// one and so skip one of them; the second meets each as it always runs.
 TEST_F(InstanceTest, CreationFailsCleanlyAtEachAllocation) {
   char type[] = "application/x-ruvo-avobject";
   char dataName[] = "data", dataValue[] = "http://tv/v";
