@@ -1,4 +1,4 @@
-// Defines the browser's logging hook for unit tests and keeps every message.
+// Defines the browser's logging hook for unit tests.
 #include "LogCapture.h"
 
 #include <cstdarg>
@@ -15,7 +15,6 @@ namespace testbrowser {
 namespace {
 
 std::mutex gMutex;
-std::vector<LogLine> gLines;
 std::function<void(const LogLine&)> gObserver;
 
 constexpr char kPrefix[] = "[%s:%s:%d]\n          ";
@@ -40,24 +39,12 @@ void CaptureLog(int, int level, const char* format, ...) {
   RecordLine(std::to_string(level) + " " + line.function + ": " +
              std::regex_replace(line.text, pointer, "<ptr>"));
   std::unique_lock<std::mutex> lock(gMutex);
-  std::function<void(const LogLine&)> observer = gObserver;
+  const std::function<void(const LogLine&)> observer = gObserver;
   lock.unlock();
   if (observer) observer(line);
-  lock.lock();
-  gLines.push_back(std::move(line));
 }
 
 }  // namespace
-
-std::vector<LogLine> CapturedLog() {
-  std::lock_guard<std::mutex> lock(gMutex);
-  return gLines;
-}
-
-void ClearCapturedLog() {
-  std::lock_guard<std::mutex> lock(gMutex);
-  gLines.clear();
-}
 
 void SetLogObserver(std::function<void(const LogLine&)> observer) {
   std::lock_guard<std::mutex> lock(gMutex);
