@@ -225,18 +225,11 @@ TEST_F(CallbackLifecycleTest, DestroyReleasesRegistrationsWithDeliveriesPending)
 }
 
 TEST_F(CallbackLifecycleTest, ScriptHoldingADestroyedElementReachesNothing) {
-  // The handle is freed as the browser frees it: any use of it is caught.
-  auto handle = std::make_unique<NPP_t>();
-  char type[] = "application/x-ruvo-avobject";
-  ASSERT_EQ(plugin.newp(type, handle.get(), NP_EMBED, 0, nullptr, nullptr, nullptr),
-            NPERR_NO_ERROR);
-  NPObject* element = nullptr;
-  ASSERT_EQ(plugin.getvalue(handle.get(), NPPVpluginScriptableNPObject, &element), NPERR_NO_ERROR);
-  const auto connection = player->Connection(player->ConnectionCount() - 1);
+  NPP npp = New();
+  NPObject* element = Element(npp);
+  const auto connection = PlayerOf(npp);
   connection->ClearReceived();
-  ASSERT_EQ(plugin.destroy(handle.get(), nullptr), NPERR_NO_ERROR);
-  browser.InstanceDestroyed(handle.get());
-  handle.reset();
+  Destroy(npp);
 
   PageScript script(browser, element);
   EXPECT_EQ(script.Invoke("play", {Int(1)}), "false");
@@ -246,7 +239,6 @@ TEST_F(CallbackLifecycleTest, ScriptHoldingADestroyedElementReachesNothing) {
   EXPECT_EQ(script.Invoke(""), "false");
   EXPECT_TRUE(connection->Received().empty());
   EXPECT_EQ(browser.RefCount(element), 1u);
-  browser.Table().releaseobject(element);  // the page lets go last
 }
 
 }  // namespace

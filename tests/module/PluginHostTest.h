@@ -138,7 +138,7 @@ class PluginHostTest : public ::testing::Test {
 
   void TearDown() override {
     for (Instance& instance : m_instances) {
-      if (instance.npp.pdata != nullptr) Destroy(&instance.npp);
+      if (instance.npp) Destroy(instance.npp.get());
     }
     for (NPObject* object : m_pageObjects) browser.Table().releaseobject(object);
     browser.RunPendingAsyncCalls();
@@ -163,10 +163,11 @@ class PluginHostTest : public ::testing::Test {
       names.push_back(instance.texts.emplace_back(name).data());
       values.push_back(value ? instance.texts.emplace_back(value).data() : nullptr);
     }
-    EXPECT_EQ(plugin.newp(instance.texts.emplace_back(mimeType).data(), &instance.npp, NP_EMBED,
+    NPP npp = instance.npp.get();
+    EXPECT_EQ(plugin.newp(instance.texts.emplace_back(mimeType).data(), npp, NP_EMBED,
                           static_cast<int16_t>(names.size()), names.data(), values.data(), nullptr),
               NPERR_NO_ERROR);
-    return &instance.npp;
+    return npp;
   }
 
   // An element with data "http://tv/v" and kStyle, playing nothing yet,
@@ -192,17 +193,16 @@ class PluginHostTest : public ::testing::Test {
   // A page function, held by the page until the test ends.
   NPObject* Function() { return m_pageObjects.emplace_back(browser.CreateFunction()); }
 
+  // The handle is freed as a browser frees it, so that any later use of it
+  // is caught.
   void Destroy(NPP npp) {
     EXPECT_EQ(plugin.destroy(npp, nullptr), NPERR_NO_ERROR);
     browser.InstanceDestroyed(npp);
-    npp->pdata = nullptr;  // the browser's bookkeeping: the handle is gone
+    Find(npp).npp.reset();
   }
 
   std::shared_ptr<zor::ScriptedConnection> PlayerOf(NPP npp) {
-    for (Instance& instance : m_instances) {
-      if (&instance.npp == npp) return player->Connection(instance.player);
-    }
-    throw std::invalid_argument("not an instance of this page");
+    return player->Connection(Find(npp).player);
   }
   // The commands an instance sent (only those named `only`, if given), as
   // "Name param ...", trailing empty parameters left out.
@@ -224,12 +224,19 @@ class PluginHostTest : public ::testing::Test {
 
  private:
   struct Instance {
-    NPP_t npp{};
+    std::unique_ptr<NPP_t> npp = std::make_unique<NPP_t>();
     size_t player = 0;              // index of its player connection
     std::deque<std::string> texts;  // type, attribute names and values
   };
 
-  std::deque<Instance> m_instances;  // handles keep their addresses
+  Instance& Find(NPP npp) {
+    for (Instance& instance : m_instances) {
+      if (instance.npp.get() == npp) return instance;
+    }
+    throw std::invalid_argument("not an instance of this page");
+  }
+
+  std::deque<Instance> m_instances;
   std::vector<NPObject*> m_pageObjects;
 };
 
