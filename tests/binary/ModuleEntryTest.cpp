@@ -88,16 +88,12 @@ TEST(ModuleFile, ExportsNeedsAndReferencesOnlyWhatItMust) {
 }
 
 // A table's function pointers, which follow its two 16-bit fields.
-template <typename Table>
-constexpr size_t kFirstSlot = 0;
-template <>
-constexpr size_t kFirstSlot<NPNetscapeFuncs> = offsetof(NPNetscapeFuncs, geturl);
-template <>
-constexpr size_t kFirstSlot<NPPluginFuncs> = offsetof(NPPluginFuncs, newp);
+constexpr size_t FirstSlot(const NPNetscapeFuncs&) { return offsetof(NPNetscapeFuncs, geturl); }
+constexpr size_t FirstSlot(const NPPluginFuncs&) { return offsetof(NPPluginFuncs, newp); }
 template <typename Table>
 std::vector<void*> Slots(const Table& table) {
-  std::vector<void*> slots((sizeof(Table) - kFirstSlot<Table>) / sizeof(void*));
-  memcpy(slots.data(), reinterpret_cast<const char*>(&table) + kFirstSlot<Table>,
+  std::vector<void*> slots((sizeof(Table) - FirstSlot(table)) / sizeof(void*));
+  memcpy(slots.data(), reinterpret_cast<const char*>(&table) + FirstSlot(table),
          slots.size() * sizeof(void*));
   return slots;
 }
@@ -107,7 +103,7 @@ Table Markers(uintptr_t base) {
   Table table{};
   std::vector<void*> slots = Slots(table);
   for (size_t i = 0; i < slots.size(); ++i) slots[i] = reinterpret_cast<void*>(base + 16 * i);
-  memcpy(reinterpret_cast<char*>(&table) + kFirstSlot<Table>, slots.data(),
+  memcpy(reinterpret_cast<char*>(&table) + FirstSlot(table), slots.data(),
          slots.size() * sizeof(void*));
   return table;
 }
@@ -116,13 +112,13 @@ size_t IndexOf(Slot Table::*slot) {
   static const Table table{};
   const auto offset =
       reinterpret_cast<const char*>(&(table.*slot)) - reinterpret_cast<const char*>(&table);
-  return (offset - kFirstSlot<Table>) / sizeof(void*);
+  return (offset - FirstSlot(table)) / sizeof(void*);
 }
 
 // Whether a slot of the browser table lies within `size` bytes.
 template <typename Slot>
 bool SlotWithin(Slot NPNetscapeFuncs::*slot, uint16_t size) {
-  return kFirstSlot<NPNetscapeFuncs> + (IndexOf(slot) + 1) * sizeof(void*) <= size;
+  return FirstSlot(NPNetscapeFuncs{}) + (IndexOf(slot) + 1) * sizeof(void*) <= size;
 }
 
 TEST(ModuleEntry, AnnouncesOneMimeTypeAndShutsDownCleanly) {

@@ -14,11 +14,22 @@ namespace testbrowser {
 namespace {
 
 // Writes every command into the transcript before the inner session
-// answers it; floods from a thread of its own, as a service's would.
+// answers it; floods from a thread of its own, as a service's would, in
+// bursts that the client keeps up with, so that events are still arriving
+// whenever the client closes.
 class WrappedSession : public zor::ServiceSession {
  public:
-  explicit WrappedSession(std::unique_ptr<zor::ServiceSession> inner)
-      : m_inner(std::move(inner)) {}
+  WrappedSession(std::unique_ptr<zor::ServiceSession> inner,
+                 std::shared_ptr<zor::EventSink> events, std::vector<int> types, int count)
+      : m_inner(std::move(inner)) {
+    if (count == 0) return;
+    m_flood = std::thread([this, events = std::move(events), types = std::move(types), count] {
+      for (int i = 0; i < count && !m_closed; ++i) {
+        events->Emit(types[i % types.size()], std::to_string(i), "flood");
+        if (i % 64 == 63) events->WaitDelivered(std::chrono::milliseconds(50));
+      }
+    });
+  }
   // The library destroys the session once the client closed.
   ~WrappedSession() override {
     m_closed = true;
@@ -31,17 +42,6 @@ class WrappedSession : public zor::ServiceSession {
     for (size_t i = 0; i < params.size(); ++i) line += (i > 0 ? "|" : "") + params[i];
     RecordLine(std::move(line));
     return m_inner->Execute(command, params);
-  }
-
-  // In bursts that the client keeps up with, so that events are still
-  // arriving whenever the client closes.
-  void Flood(std::shared_ptr<zor::EventSink> events, std::vector<int> types, int count) {
-    m_flood = std::thread([this, events = std::move(events), types = std::move(types), count] {
-      for (int i = 0; i < count && !m_closed; ++i) {
-        events->Emit(types[i % types.size()], std::to_string(i), "flood");
-        if (i % 64 == 63) events->WaitDelivered(std::chrono::milliseconds(50));
-      }
-    });
   }
 
  private:
@@ -58,9 +58,7 @@ class WrappingService : public zor::Service {
                                                std::shared_ptr<zor::EventSink> events) override {
     std::unique_ptr<zor::ServiceSession> inner = m_inner->Connect(version, name, events);
     if (!inner) return nullptr;
-    auto session = std::make_unique<WrappedSession>(std::move(inner));
-    if (m_flood > 0) session->Flood(std::move(events), m_floodTypes, m_flood);
-    return session;
+    return std::make_unique<WrappedSession>(std::move(inner), events, m_floodTypes, m_flood);
   }
 
  private:
