@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -67,9 +67,7 @@ inline NPVariant String(const char* text) {
 
 // How a result reads in a test's expectations.
 inline std::string ObjectText(NPObject* object) {
-  char text[40];
-  snprintf(text, sizeof text, "object:%p", static_cast<void*>(object));
-  return text;
+  return "object:" + std::to_string(reinterpret_cast<uintptr_t>(object));
 }
 
 // Page script as the browser runs it against one element; it releases every
