@@ -1,8 +1,6 @@
-// A page that embeds plug-in elements, as a browser holds it: the test
-// browser, the plug-in table the module filled, the scripted platform
-// services, the element references the page keeps and the script it runs
-// through each element's NPClass. The module is the built one, loaded as a
-// browser loads it, where RUVO_PLUGIN_PATH names it; else the linked one.
+// A page that embeds plug-in elements, as a browser holds it, and the script
+// it runs through each element's NPClass. The module is the built one, loaded
+// as a browser loads it, where RUVO_PLUGIN_PATH names it; else the linked one.
 #ifndef TESTS_MODULE_PLUGINHOSTTEST_H
 #define TESTS_MODULE_PLUGINHOSTTEST_H
 

@@ -164,14 +164,13 @@ struct BrowserFunctions {
                                                                  : kInvokeDefaultOnNonFunction);
         return false;
       }
-      FunctionCall call;
+      FunctionCall& call = it->second.calls.emplace_back();
       std::string line = "page " + it->second.label + "(";
       for (uint32_t i = 0; i < argc; ++i) {
         call.args.push_back(DescribeArgument(args[i]));
         line += (i > 0 ? "," : "") + call.args.back();
       }
       RecordLine(line + ")");
-      it->second.calls.push_back(std::move(call));
       action = it->second.action;
     }
     if (action) action();
