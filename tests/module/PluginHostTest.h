@@ -1,14 +1,12 @@
-// A page that embeds plug-in elements, as a browser holds it: the test
-// browser, the plug-in table the module filled, the scripted platform
-// services, the element references the page keeps and the script it runs
-// through each element's NPClass. The module is the built one, loaded as a
-// browser loads it, where RUVO_PLUGIN_PATH names it; else the linked one.
+// A page that embeds plug-in elements, as a browser holds it, and the script
+// it runs through each element's NPClass. The module is the built one, loaded
+// as a browser loads it, where RUVO_PLUGIN_PATH names it; else the linked one.
 #ifndef TESTS_MODULE_PLUGINHOSTTEST_H
 #define TESTS_MODULE_PLUGINHOSTTEST_H
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -67,9 +65,7 @@ inline NPVariant String(const char* text) {
 
 // How a result reads in a test's expectations.
 inline std::string ObjectText(NPObject* object) {
-  char text[40];
-  snprintf(text, sizeof text, "object:%p", static_cast<void*>(object));
-  return text;
+  return "object:" + std::to_string(reinterpret_cast<uintptr_t>(object));
 }
 
 // Page script as the browser runs it against one element; it releases every
@@ -138,7 +134,7 @@ class PluginHostTest : public ::testing::Test {
 
   void TearDown() override {
     for (Instance& instance : m_instances) {
-      if (instance.npp.pdata != nullptr) Destroy(&instance.npp);
+      if (instance.npp) Destroy(instance.npp.get());
     }
     for (NPObject* object : m_pageObjects) browser.Table().releaseobject(object);
     browser.RunPendingAsyncCalls();
@@ -163,10 +159,11 @@ class PluginHostTest : public ::testing::Test {
       names.push_back(instance.texts.emplace_back(name).data());
       values.push_back(value ? instance.texts.emplace_back(value).data() : nullptr);
     }
-    EXPECT_EQ(plugin.newp(instance.texts.emplace_back(mimeType).data(), &instance.npp, NP_EMBED,
+    NPP npp = instance.npp.get();
+    EXPECT_EQ(plugin.newp(instance.texts.emplace_back(mimeType).data(), npp, NP_EMBED,
                           static_cast<int16_t>(names.size()), names.data(), values.data(), nullptr),
               NPERR_NO_ERROR);
-    return &instance.npp;
+    return npp;
   }
 
   // An element with data "http://tv/v" and kStyle, playing nothing yet,
@@ -192,10 +189,12 @@ class PluginHostTest : public ::testing::Test {
   // A page function, held by the page until the test ends.
   NPObject* Function() { return m_pageObjects.emplace_back(browser.CreateFunction()); }
 
+  // The handle is freed as a browser frees it, so that any later use of it
+  // is caught.
   void Destroy(NPP npp) {
     EXPECT_EQ(plugin.destroy(npp, nullptr), NPERR_NO_ERROR);
     browser.InstanceDestroyed(npp);
-    npp->pdata = nullptr;  // the browser's bookkeeping: the handle is gone
+    Find(npp).npp.reset();
   }
 
   std::shared_ptr<zor::ScriptedConnection> PlayerOf(NPP npp) {
@@ -221,18 +220,19 @@ class PluginHostTest : public ::testing::Test {
 
  private:
   struct Instance {
-    NPP_t npp{};
+    std::unique_ptr<NPP_t> npp = std::make_unique<NPP_t>();
     size_t player = 0;              // index of its player connection
     std::deque<std::string> texts;  // type, attribute names and values
   };
+
   Instance& Find(NPP npp) {
     for (Instance& instance : m_instances) {
-      if (&instance.npp == npp) return instance;
+      if (instance.npp.get() == npp) return instance;
     }
     throw std::invalid_argument("not an instance of this page");
   }
 
-  std::deque<Instance> m_instances;  // handles keep their addresses
+  std::deque<Instance> m_instances;
   std::vector<NPObject*> m_pageObjects;
 };
 

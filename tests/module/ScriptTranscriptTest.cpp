@@ -49,6 +49,14 @@ Lines Area(const std::string& x, const std::string& y, const std::string& w,
           "5 SetDisplayArea: [SetDisplayArea:1]"};
 }
 
+// An edge written: the element's whole area logged, then sent at once.
+Lines Moved(const std::string& edge, const std::string& x, const std::string& y,
+            const std::string& w, const std::string& h) {
+  return Lines{kSetProperty, "4 SetProperty: [RuvoAVObject::plugin_" + edge + "_id]:[" + x + "][" +
+                                 y + "][" + w + "][" + h + "][1.500000][1.500000]\n"} +
+         Area(x, y, w, h);
+}
+
 const Lines kPlayed = Lines{"5 Play: start playing", "> InitPlayer http://tv/v|||",
                             "4 Play: [http://tv/v][][][]",
                             "5 Play: stAVObjMember.mplayState = eAVOBJ_PLAYSTATE_CONNECTING"} +
@@ -145,25 +153,13 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"WriteData", [](PageScript& s) { return Ok(s.Set("data", String("http://tv/x"))); },
             "true", {kSetProperty, "5 SetProperty: urlTemp: http://tv/x", "5 SetMediaURL:  "}},
         Row{"WriteLeft", [](PageScript& s) { return Ok(s.Set("left", Double(100))); }, "true",
-            Lines{kSetProperty,
-                  "4 SetProperty: "
-                  "[RuvoAVObject::plugin_left_id]:[150][30][960][540][1.500000][1.500000]\n"} +
-                Area("150", "30", "960", "540")},
+            Moved("left", "150", "30", "960", "540")},
         Row{"WriteTop", [](PageScript& s) { return Ok(s.Set("top", Int(-4))); }, "true",
-            Lines{kSetProperty,
-                  "4 SetProperty: "
-                  "[RuvoAVObject::plugin_top_id]:[15][-6][960][540][1.500000][1.500000]\n"} +
-                Area("15", "-6", "960", "540")},
+            Moved("top", "15", "-6", "960", "540")},
         Row{"WriteWidth", [](PageScript& s) { return Ok(s.Set("width", Int(100))); }, "true",
-            Lines{kSetProperty,
-                  "4 SetProperty: "
-                  "[RuvoAVObject::plugin_width_id]:[15][30][150][540][1.500000][1.500000]\n"} +
-                Area("15", "30", "150", "540")},
+            Moved("width", "15", "30", "150", "540")},
         Row{"WriteHeight", [](PageScript& s) { return Ok(s.Set("height", Int(100))); }, "true",
-            Lines{kSetProperty,
-                  "4 SetProperty: "
-                  "[RuvoAVObject::plugin_height_id]:[15][30][960][150][1.500000][1.500000]\n"} +
-                Area("15", "30", "960", "150")},
+            Moved("height", "15", "30", "960", "150")},
         Row{"RegisterName",
             [](PageScript& s) { return Ok(s.Set("onPlayStateChange", String("cb"))); }, "true",
             {kSetProperty, "5 SetProperty: urlTemp: cb\n",

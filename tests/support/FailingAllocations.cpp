@@ -10,13 +10,9 @@ namespace {
 
 thread_local int tCountdown = 0;  // 0: nothing armed
 
-// True when this allocation is the one to fail.
-bool FailsNow() {
-  if (tCountdown == 0) return false;
-  return --tCountdown == 0;
-}
-
+// Null when this allocation is the one to fail.
 void* Allocate(std::size_t size) {
+  if (tCountdown != 0 && --tCountdown == 0) return nullptr;
   return std::malloc(size == 0 ? 1 : size);
 }
 
@@ -28,13 +24,13 @@ bool AllocationFailurePending() { return tCountdown > 0; }
 }  // namespace testbrowser
 
 void* operator new(std::size_t size) {
-  void* block = testbrowser::FailsNow() ? nullptr : testbrowser::Allocate(size);
+  void* block = testbrowser::Allocate(size);
   if (block == nullptr) throw std::bad_alloc();
   return block;
 }
 void* operator new[](std::size_t size) { return operator new(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return testbrowser::FailsNow() ? nullptr : testbrowser::Allocate(size);
+  return testbrowser::Allocate(size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
   return operator new(size, tag);

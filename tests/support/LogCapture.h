@@ -1,26 +1,23 @@
 // Captures the module's log messages in unit tests. Linking LogCapture.cpp
 // defines the browser's logging hook in the test program; each message is
-// also written into the transcript.
+// written into the transcript, which keeps it.
 #ifndef TESTS_SUPPORT_LOGCAPTURE_H
 #define TESTS_SUPPORT_LOGCAPTURE_H
 
 #include <functional>
 #include <string>
-#include <vector>
+
+#include "Transcript.h"
 
 namespace testbrowser {
 
 struct LogLine {
-  int level;
-  std::string format;    // the whole format, common prefix included
   std::string file;      // source file named in the message
   std::string function;  // function name in the message
   std::string text;      // the message after the common prefix, formatted
 };
 
-// All messages since the last Clear, in order. Thread-safe.
-std::vector<LogLine> CapturedLog();
-void ClearCapturedLog();
+inline void ClearCapturedLog() { ClearTranscript(); }
 // Runs `observer` inside the hook for every later message, as code that
 // runs between the module's steps would; null removes it.
 void SetLogObserver(std::function<void(const LogLine&)> observer);

@@ -17,11 +17,6 @@ namespace {
 TestBrowser* gCurrent = nullptr;
 constexpr size_t kMaxAsyncRunsPerPump = 100000;
 
-// Identifiers are interned pointers to the names they stand for.
-struct StringIdentifier {
-  std::string name;
-};
-
 // Script functions and the window: objects of a class without methods.
 NPClass gPageClass = [] {
   NPClass c{};
@@ -54,31 +49,189 @@ std::string DescribeArgument(const NPVariant& value) {
 
 }  // namespace
 
+struct BrowserFunctions {
+  // The current browser, for the NPN function `name`, which must run on the
+  // main thread: an error is recorded when it does not (every function but
+  // the async call).
+  static TestBrowser& OnMainThread(const char* name) {
+    TestBrowser& browser = TestBrowser::Current();
+    if (std::this_thread::get_id() != browser.m_mainThread) {
+      browser.RecordError(std::string(name) + " called off the main thread");
+    }
+    return browser;
+  }
+
+  static void* MemAlloc(uint32_t size) {
+    TestBrowser& browser = OnMainThread("memalloc");
+    void* block = malloc(size == 0 ? 1 : size);
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    try {  // the ledger may fail to grow in out-of-memory tests
+      browser.m_allocations.insert(block);
+    } catch (...) {
+      free(block);
+      throw;
+    }
+    return block;
+  }
+
+  static void MemFree(void* block) {
+    TestBrowser& browser = OnMainThread("memfree");
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    if (block != nullptr && browser.m_allocations.erase(block) == 0) {
+      browser.m_errors.push_back("memfree of a block not from memalloc");
+    } else {
+      free(block);
+    }
+  }
+
+  static NPError GetValue(NPP, NPNVariable variable, void* out) {
+    TestBrowser& browser = OnMainThread("getvalue");
+    if (out == nullptr) return NPERR_INVALID_PARAM;
+    switch (static_cast<int>(variable)) {
+      case NPNVWindowNPObject:
+        if (!browser.m_windowAvailable) return NPERR_GENERIC_ERROR;
+        *static_cast<NPObject**>(out) = RetainObject(browser.m_window);
+        return NPERR_NO_ERROR;
+      case 19:
+        if (!browser.m_appId) return NPERR_GENERIC_ERROR;
+        *static_cast<int32_t*>(out) = *browser.m_appId;
+        return NPERR_NO_ERROR;
+      case 20:
+        // The TV browser fills a buffer of 1024 bytes, terminated only when
+        // the name is shorter.
+        if (!browser.m_appName) return NPERR_GENERIC_ERROR;
+        memcpy(out, browser.m_appName->c_str(),
+               std::min<size_t>(browser.m_appName->size() + 1, 1024));
+        return NPERR_NO_ERROR;
+      default:
+        return NPERR_GENERIC_ERROR;
+    }
+  }
+
+  static NPError SetValue(NPP, NPPVariable variable, void* value) {
+    OnMainThread("setvalue");
+    RecordLine("setvalue " + std::to_string(variable) + (value == nullptr ? " null" : " non-null"));
+    return NPERR_NO_ERROR;
+  }
+
+  static NPIdentifier GetStringIdentifier(const NPUTF8* name) {
+    TestBrowser& browser = OnMainThread("getstringidentifier");
+    if (name == nullptr) return nullptr;
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    return const_cast<char*>(browser.m_stringIds.insert(name).first->c_str());
+  }
+
+  static NPObject* CreateObject(NPP npp, NPClass* npclass) {
+    TestBrowser& browser = OnMainThread("createobject");
+    return npclass == nullptr ? nullptr : browser.NewObject(npp, npclass, false);
+  }
+
+  static NPObject* RetainObject(NPObject* object) {
+    TestBrowser& browser = OnMainThread("retainobject");
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    if (browser.m_objects.count(object) == 0) {
+      browser.m_errors.push_back("retain of a dead or unknown object");
+    } else {
+      ++object->referenceCount;
+    }
+    return object;
+  }
+
+  static void ReleaseObject(NPObject* object) {
+    TestBrowser& browser = OnMainThread("releaseobject");
+    {
+      std::lock_guard<std::mutex> lock(browser.m_mutex);
+      if (browser.m_objects.count(object) == 0) {
+        browser.m_errors.push_back("release of a dead or unknown object");
+        return;
+      }
+      if (--object->referenceCount > 0) return;
+      browser.m_objects.erase(object);
+    }
+    FreeObject(object);
+  }
+
+  static bool InvokeDefault(NPP, NPObject* object, const NPVariant* args, uint32_t argc,
+                            NPVariant* result) {
+    TestBrowser& browser = OnMainThread("invokeDefault");
+    result->type = NPVariantType_Void;
+    std::function<void()> action;
+    {
+      std::lock_guard<std::mutex> lock(browser.m_mutex);
+      auto it = browser.m_objects.find(object);
+      if (it == browser.m_objects.end() || !it->second.isFunction) {
+        browser.m_errors.push_back(it == browser.m_objects.end() ? "invokeDefault on a dead object"
+                                                                 : kInvokeDefaultOnNonFunction);
+        return false;
+      }
+      FunctionCall& call = it->second.calls.emplace_back();
+      std::string line = "page " + it->second.label + "(";
+      for (uint32_t i = 0; i < argc; ++i) {
+        call.args.push_back(DescribeArgument(args[i]));
+        line += (i > 0 ? "," : "") + call.args.back();
+      }
+      RecordLine(line + ")");
+      action = it->second.action;
+    }
+    if (action) action();
+    return true;
+  }
+
+  static bool Evaluate(NPP, NPObject* object, NPString* script, NPVariant* result) {
+    TestBrowser& browser = OnMainThread("evaluate");
+    result->type = NPVariantType_Void;
+    if (object != browser.m_window || script == nullptr) {
+      browser.RecordError("evaluate outside the window object");
+      return false;
+    }
+    const std::string text(script->UTF8Characters, script->UTF8Length);
+    RecordLine("eval " + text);
+    return !browser.m_evaluateHandler || browser.m_evaluateHandler(text, result);
+  }
+
+  static void ReleaseVariantValue(NPVariant* variant) {
+    OnMainThread("releasevariantvalue");
+    if (variant == nullptr) return;
+    if (variant->type == NPVariantType_String) {
+      MemFree(const_cast<NPUTF8*>(variant->value.stringValue.UTF8Characters));
+    } else if (variant->type == NPVariantType_Object) {
+      ReleaseObject(variant->value.objectValue);
+    }
+    variant->type = NPVariantType_Void;
+  }
+
+  static void PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function, void* data) {
+    TestBrowser& browser = TestBrowser::Current();  // the one call any thread may make
+    std::lock_guard<std::mutex> lock(browser.m_mutex);
+    browser.m_asyncQueue.push_back({npp, function, data});
+  }
+};
+
 TestBrowser::TestBrowser() : m_mainThread(std::this_thread::get_id()) {
   gCurrent = this;
+  SetWidgetSize("1280", "720");
   m_table.size = sizeof(NPNetscapeFuncs);
   m_table.version = (NP_VERSION_MAJOR << 8) | NP_VERSION_MINOR;
-  m_table.memalloc = MemAlloc;
-  m_table.memfree = MemFree;
-  m_table.getvalue = GetValue;
-  m_table.setvalue = SetValue;
-  m_table.getstringidentifier = GetStringIdentifier;
-  m_table.createobject = CreateObject;
-  m_table.retainobject = RetainObject;
-  m_table.releaseobject = ReleaseObject;
-  m_table.invokeDefault = InvokeDefault;
-  m_table.evaluate = Evaluate;
-  m_table.releasevariantvalue = ReleaseVariantValue;
-  m_table.pluginthreadasynccall = PluginThreadAsyncCall;
+  m_table.memalloc = BrowserFunctions::MemAlloc;
+  m_table.memfree = BrowserFunctions::MemFree;
+  m_table.getvalue = BrowserFunctions::GetValue;
+  m_table.setvalue = BrowserFunctions::SetValue;
+  m_table.getstringidentifier = BrowserFunctions::GetStringIdentifier;
+  m_table.createobject = BrowserFunctions::CreateObject;
+  m_table.retainobject = BrowserFunctions::RetainObject;
+  m_table.releaseobject = BrowserFunctions::ReleaseObject;
+  m_table.invokeDefault = BrowserFunctions::InvokeDefault;
+  m_table.evaluate = BrowserFunctions::Evaluate;
+  m_table.releasevariantvalue = BrowserFunctions::ReleaseVariantValue;
+  m_table.pluginthreadasynccall = BrowserFunctions::PluginThreadAsyncCall;
   m_window = NewObject(nullptr, &gPageClass, false);
 }
 
 TestBrowser::~TestBrowser() {
-  ReleaseObject(m_window);
-  for (auto& entry : m_stringIds) delete static_cast<StringIdentifier*>(entry.second);
+  BrowserFunctions::ReleaseObject(m_window);
   // Whatever the test left behind is freed so one leak does not cascade.
   for (auto& entry : m_objects) free(entry.first);
-  for (auto& entry : m_allocations) free(entry.first);
+  for (void* block : m_allocations) free(block);
   if (gCurrent == this) gCurrent = nullptr;
   NPNFuncs = NPNetscapeFuncs{};
 }
@@ -87,22 +240,24 @@ TestBrowser& TestBrowser::Current() { return *gCurrent; }
 
 void TestBrowser::InstallIntoModule() { NPNFuncs = m_table; }
 
-TestBrowser& TestBrowser::OnMainThread(const char* name) {
-  TestBrowser& browser = Current();
-  if (std::this_thread::get_id() != browser.m_mainThread) {
-    browser.RecordError(std::string(name) + " called off the main thread");
-  }
-  return browser;
-}
-
 void TestBrowser::RecordError(std::string error) {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_errors.push_back(std::move(error));
 }
 
 void TestBrowser::SetWidgetSize(std::string width, std::string height) {
-  m_widgetWidth = std::move(width);
-  m_widgetHeight = std::move(height);
+  SetEvaluateHandler([width, height](const std::string& script, NPVariant* result) {
+    const std::string* answer = nullptr;
+    if (script == "(function() { return curWidget.width.toString(); })()") answer = &width;
+    if (script == "(function() { return curWidget.height.toString(); })()") answer = &height;
+    if (answer != nullptr) {
+      char* copy = static_cast<char*>(BrowserFunctions::MemAlloc(answer->size() + 1));
+      memcpy(copy, answer->c_str(), answer->size() + 1);
+      result->type = NPVariantType_String;
+      result->value.stringValue = {copy, static_cast<uint32_t>(answer->size())};
+    }
+    return true;
+  });
 }
 
 void TestBrowser::SetEvaluateHandler(std::function<bool(const std::string&, NPVariant*)> h) {
@@ -196,173 +351,6 @@ NPObject* TestBrowser::NewObject(NPP npp, NPClass* npclass, bool isFunction, std
     throw;
   }
   return object;
-}
-
-// --- The NPN_ functions -----------------------------------------------------
-
-void* TestBrowser::MemAlloc(uint32_t size) {
-  TestBrowser& browser = OnMainThread("memalloc");
-  void* block = malloc(size == 0 ? 1 : size);
-  std::lock_guard<std::mutex> lock(browser.m_mutex);
-  try {  // the ledger may fail to grow in out-of-memory tests
-    browser.m_allocations[block] = size;
-  } catch (...) {
-    free(block);
-    throw;
-  }
-  return block;
-}
-
-void TestBrowser::MemFree(void* block) {
-  TestBrowser& browser = OnMainThread("memfree");
-  if (block == nullptr) return;
-  {
-    std::lock_guard<std::mutex> lock(browser.m_mutex);
-    if (browser.m_allocations.erase(block) == 0) {
-      browser.m_errors.push_back("memfree of a block not from memalloc");
-      return;
-    }
-  }
-  free(block);
-}
-
-NPError TestBrowser::GetValue(NPP, NPNVariable variable, void* out) {
-  TestBrowser& browser = OnMainThread("getvalue");
-  if (out == nullptr) return NPERR_INVALID_PARAM;
-  switch (static_cast<int>(variable)) {
-    case NPNVWindowNPObject:
-      if (!browser.m_windowAvailable) return NPERR_GENERIC_ERROR;
-      *static_cast<NPObject**>(out) = RetainObject(browser.m_window);
-      return NPERR_NO_ERROR;
-    case 19:
-      if (!browser.m_appId) return NPERR_GENERIC_ERROR;
-      *static_cast<int32_t*>(out) = *browser.m_appId;
-      return NPERR_NO_ERROR;
-    case 20:
-      // The TV browser fills a buffer of 1024 bytes, terminated only when
-      // the name is shorter.
-      if (!browser.m_appName) return NPERR_GENERIC_ERROR;
-      memcpy(out, browser.m_appName->c_str(),
-             std::min<size_t>(browser.m_appName->size() + 1, 1024));
-      return NPERR_NO_ERROR;
-    default:
-      return NPERR_GENERIC_ERROR;
-  }
-}
-
-NPError TestBrowser::SetValue(NPP, NPPVariable variable, void* value) {
-  OnMainThread("setvalue");
-  RecordLine("setvalue " + std::to_string(variable) + (value == nullptr ? " null" : " non-null"));
-  return NPERR_NO_ERROR;
-}
-
-NPIdentifier TestBrowser::GetStringIdentifier(const NPUTF8* name) {
-  TestBrowser& browser = OnMainThread("getstringidentifier");
-  if (name == nullptr) return nullptr;
-  std::lock_guard<std::mutex> lock(browser.m_mutex);
-  NPIdentifier& id = browser.m_stringIds[name];
-  if (id == nullptr) id = new StringIdentifier{name};
-  return id;
-}
-
-NPObject* TestBrowser::CreateObject(NPP npp, NPClass* npclass) {
-  TestBrowser& browser = OnMainThread("createobject");
-  return npclass == nullptr ? nullptr : browser.NewObject(npp, npclass, false);
-}
-
-NPObject* TestBrowser::RetainObject(NPObject* object) {
-  TestBrowser& browser = OnMainThread("retainobject");
-  std::lock_guard<std::mutex> lock(browser.m_mutex);
-  if (browser.m_objects.count(object) == 0) {
-    browser.m_errors.push_back("retain of a dead or unknown object");
-  } else {
-    ++object->referenceCount;
-  }
-  return object;
-}
-
-void TestBrowser::ReleaseObject(NPObject* object) {
-  TestBrowser& browser = OnMainThread("releaseobject");
-  {
-    std::lock_guard<std::mutex> lock(browser.m_mutex);
-    if (browser.m_objects.count(object) == 0) {
-      browser.m_errors.push_back("release of a dead or unknown object");
-      return;
-    }
-    if (--object->referenceCount > 0) return;
-    browser.m_objects.erase(object);
-  }
-  FreeObject(object);
-}
-
-bool TestBrowser::InvokeDefault(NPP, NPObject* object, const NPVariant* args, uint32_t argc,
-                                NPVariant* result) {
-  TestBrowser& browser = OnMainThread("invokeDefault");
-  result->type = NPVariantType_Void;
-  std::function<void()> action;
-  {
-    std::lock_guard<std::mutex> lock(browser.m_mutex);
-    auto it = browser.m_objects.find(object);
-    if (it == browser.m_objects.end() || !it->second.isFunction) {
-      browser.m_errors.push_back(it == browser.m_objects.end() ? "invokeDefault on a dead object"
-                                                               : kInvokeDefaultOnNonFunction);
-      return false;
-    }
-    FunctionCall call;
-    std::string line = "page " + it->second.label + "(";
-    for (uint32_t i = 0; i < argc; ++i) {
-      call.args.push_back(DescribeArgument(args[i]));
-      line += (i > 0 ? "," : "") + call.args.back();
-    }
-    RecordLine(line + ")");
-    it->second.calls.push_back(std::move(call));
-    action = it->second.action;
-  }
-  if (action) action();
-  return true;
-}
-
-bool TestBrowser::Evaluate(NPP, NPObject* object, NPString* script, NPVariant* result) {
-  TestBrowser& browser = OnMainThread("evaluate");
-  result->type = NPVariantType_Void;
-  if (object != browser.m_window || script == nullptr) {
-    browser.RecordError("evaluate outside the window object");
-    return false;
-  }
-  const std::string text(script->UTF8Characters, script->UTF8Length);
-  RecordLine("eval " + text);
-  if (browser.m_evaluateHandler) return browser.m_evaluateHandler(text, result);
-  return browser.DefaultEvaluate(text, result);
-}
-
-bool TestBrowser::DefaultEvaluate(const std::string& script, NPVariant* result) {
-  const std::string* answer = nullptr;
-  if (script == "(function() { return curWidget.width.toString(); })()") answer = &m_widgetWidth;
-  if (script == "(function() { return curWidget.height.toString(); })()") answer = &m_widgetHeight;
-  if (answer != nullptr) {
-    char* copy = static_cast<char*>(MemAlloc(static_cast<uint32_t>(answer->size() + 1)));
-    memcpy(copy, answer->c_str(), answer->size() + 1);
-    result->type = NPVariantType_String;
-    result->value.stringValue = {copy, static_cast<uint32_t>(answer->size())};
-  }
-  return true;
-}
-
-void TestBrowser::ReleaseVariantValue(NPVariant* variant) {
-  OnMainThread("releasevariantvalue");
-  if (variant == nullptr) return;
-  if (variant->type == NPVariantType_String) {
-    MemFree(const_cast<NPUTF8*>(variant->value.stringValue.UTF8Characters));
-  } else if (variant->type == NPVariantType_Object) {
-    ReleaseObject(variant->value.objectValue);
-  }
-  variant->type = NPVariantType_Void;
-}
-
-void TestBrowser::PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function, void* data) {
-  TestBrowser& browser = Current();  // the one call any thread may make
-  std::lock_guard<std::mutex> lock(browser.m_mutex);
-  browser.m_asyncQueue.push_back({npp, function, data});
 }
 
 }  // namespace testbrowser

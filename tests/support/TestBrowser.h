@@ -7,13 +7,12 @@
 #ifndef TESTS_SUPPORT_TESTBROWSER_H
 #define TESTS_SUPPORT_TESTBROWSER_H
 
-#include <cstddef>
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,8 +59,9 @@ class TestBrowser {
   void SetAppId(std::optional<int32_t> id) { m_appId = id; }
   void SetAppName(std::optional<std::string> name) { m_appName = std::move(name); }
   void SetWindowAvailable(bool available) { m_windowAvailable = available; }
-  // Replaces the default evaluation (widget size scripts; anything else
-  // succeeds with a void result). The handler fills `result`.
+  // How scripts evaluate: SetWidgetSize answers the widget size scripts
+  // (1280 x 720 at first) and any other with a void result; a handler
+  // fills `result` itself. Each replaces the other.
   void SetEvaluateHandler(std::function<bool(const std::string& script, NPVariant* result)> h);
 
   // Script functions, written "page LABEL(arg,arg)" when called. The test
@@ -99,28 +99,10 @@ class TestBrowser {
     std::function<void()> action;
   };
 
-  // The current browser, for the NPN function `name`, which must run on the
-  // main thread: an error is recorded when it does not (every function but
-  // the async call).
-  static TestBrowser& OnMainThread(const char* name);
+  friend struct BrowserFunctions;  // the NPN_ functions
+
   void RecordError(std::string error);
   NPObject* NewObject(NPP npp, NPClass* npclass, bool isFunction, std::string label = "");
-  bool DefaultEvaluate(const std::string& script, NPVariant* result);
-
-  // The NPN_ functions.
-  static void* MemAlloc(uint32_t size);
-  static void MemFree(void* block);
-  static NPError GetValue(NPP npp, NPNVariable variable, void* out);
-  static NPError SetValue(NPP npp, NPPVariable variable, void* value);
-  static NPIdentifier GetStringIdentifier(const NPUTF8* name);
-  static NPObject* CreateObject(NPP npp, NPClass* npclass);
-  static NPObject* RetainObject(NPObject* object);
-  static void ReleaseObject(NPObject* object);
-  static bool InvokeDefault(NPP npp, NPObject* object, const NPVariant* args, uint32_t argc,
-                            NPVariant* result);
-  static bool Evaluate(NPP npp, NPObject* object, NPString* script, NPVariant* result);
-  static void ReleaseVariantValue(NPVariant* variant);
-  static void PluginThreadAsyncCall(NPP npp, NPPluginThreadCallback function, void* data);
 
   NPNetscapeFuncs m_table{};
   std::thread::id m_mainThread;
@@ -128,16 +110,14 @@ class TestBrowser {
   std::optional<int32_t> m_appId = 1234;
   std::optional<std::string> m_appName = "TestApp";
   bool m_windowAvailable = true;
-  std::string m_widgetWidth = "1280";
-  std::string m_widgetHeight = "720";
   std::function<bool(const std::string&, NPVariant*)> m_evaluateHandler;
   QueuedAfterDestroy m_policy = QueuedAfterDestroy::kDrop;
 
   mutable std::mutex m_mutex;  // guards everything below
   std::vector<std::string> m_errors;
   std::map<NPObject*, ObjectRecord> m_objects;
-  std::map<void*, uint32_t> m_allocations;
-  std::map<std::string, NPIdentifier> m_stringIds;
+  std::set<void*> m_allocations;
+  std::set<std::string> m_stringIds;  // an identifier is its interned name
   std::deque<AsyncCall> m_asyncQueue;
 };
 

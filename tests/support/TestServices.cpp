@@ -13,13 +13,23 @@ namespace testbrowser {
 
 namespace {
 
-// Forwards every command to the inner session, writing it into the
-// transcript first when recording; when flooding, sends events from a
-// thread of its own, like a service's.
+// Writes every command into the transcript before the inner session
+// answers it; floods from a thread of its own, as a service's would, in
+// bursts that the client keeps up with, so that events are still arriving
+// whenever the client closes.
 class WrappedSession : public zor::ServiceSession {
  public:
-  WrappedSession(std::unique_ptr<zor::ServiceSession> inner, bool record)
-      : m_inner(std::move(inner)), m_record(record) {}
+  WrappedSession(std::unique_ptr<zor::ServiceSession> inner,
+                 std::shared_ptr<zor::EventSink> events, std::vector<int> types, int count)
+      : m_inner(std::move(inner)) {
+    if (count == 0) return;
+    m_flood = std::thread([this, events = std::move(events), types = std::move(types), count] {
+      for (int i = 0; i < count && !m_closed; ++i) {
+        events->Emit(types[i % types.size()], std::to_string(i), "flood");
+        if (i % 64 == 63) events->WaitDelivered(std::chrono::milliseconds(50));
+      }
+    });
+  }
   // The library destroys the session once the client closed.
   ~WrappedSession() override {
     m_closed = true;
@@ -28,28 +38,14 @@ class WrappedSession : public zor::ServiceSession {
 
   std::string Execute(const std::string& command,
                       const std::vector<std::string>& params) override {
-    if (m_record) {
-      std::string line = "> " + command + " ";
-      for (size_t i = 0; i < params.size(); ++i) line += (i > 0 ? "|" : "") + params[i];
-      RecordLine(std::move(line));
-    }
+    std::string line = "> " + command + " ";
+    for (size_t i = 0; i < params.size(); ++i) line += (i > 0 ? "|" : "") + params[i];
+    RecordLine(std::move(line));
     return m_inner->Execute(command, params);
-  }
-
-  // In bursts that the client keeps up with, so that events are still
-  // arriving whenever the client closes.
-  void Flood(std::shared_ptr<zor::EventSink> events, std::vector<int> types, int count) {
-    m_flood = std::thread([this, events = std::move(events), types = std::move(types), count] {
-      for (int i = 0; i < count && !m_closed; ++i) {
-        events->Emit(types[i % types.size()], std::to_string(i), "flood");
-        if (i % 64 == 63) events->WaitDelivered(std::chrono::milliseconds(50));
-      }
-    });
   }
 
  private:
   std::unique_ptr<zor::ServiceSession> m_inner;
-  const bool m_record;
   std::atomic<bool> m_closed{false};
   std::thread m_flood;
 };
@@ -62,9 +58,7 @@ class WrappingService : public zor::Service {
                                                std::shared_ptr<zor::EventSink> events) override {
     std::unique_ptr<zor::ServiceSession> inner = m_inner->Connect(version, name, events);
     if (!inner) return nullptr;
-    auto session = std::make_unique<WrappedSession>(std::move(inner), m_flood == 0);
-    if (m_flood > 0) session->Flood(std::move(events), m_floodTypes, m_flood);
-    return session;
+    return std::make_unique<WrappedSession>(std::move(inner), events, m_floodTypes, m_flood);
   }
 
  private:
@@ -76,7 +70,7 @@ class WrappingService : public zor::Service {
 }  // namespace
 
 std::shared_ptr<zor::Service> Recording(std::shared_ptr<zor::Service> inner) {
-  return std::make_shared<WrappingService>(std::move(inner), std::vector<int>{}, 0);
+  return Flooding(std::move(inner), {}, 0);
 }
 
 std::shared_ptr<zor::Service> Flooding(std::shared_ptr<zor::Service> inner,

@@ -10,7 +10,9 @@
 #ifndef TESTS_SUPPORT_TRANSCRIPT_H
 #define TESTS_SUPPORT_TRANSCRIPT_H
 
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testbrowser {
@@ -24,11 +26,20 @@ inline Lines operator+(Lines a, const Lines& b) {
   return a;
 }
 
-// Appends one line. Thread-safe.
-void RecordLine(std::string line);
+// Service and delivery threads record too.
+inline std::mutex gTranscriptMutex;
+inline Lines gTranscript;
+
+inline void RecordLine(std::string line) {
+  std::lock_guard<std::mutex> lock(gTranscriptMutex);
+  gTranscript.push_back(std::move(line));
+}
 // The lines since the last call (or the last clear), which are then cleared.
-Lines TakeTranscript();
-void ClearTranscript();
+inline Lines TakeTranscript() {
+  std::lock_guard<std::mutex> lock(gTranscriptMutex);
+  return std::exchange(gTranscript, {});
+}
+inline void ClearTranscript() { TakeTranscript(); }
 
 }  // namespace testbrowser
 
