@@ -107,8 +107,8 @@ class ZorClientTest : public ::testing::Test {
   std::shared_ptr<zor::ScriptedService> player = std::make_shared<zor::ScriptedService>();
 };
 
-// Every command of a connection that is not open answers "E", in both forms,
-// and reaches no service, even one whose fallback would answer. The service
+// Every command of a connection that is not open answers "E" and reaches no
+// service, even one whose fallback would answer. The service
 // keeps what each attempt passed, refused or accepted; an Open that finds no
 // service reaches none.
 TEST_F(ZorClientTest, ConnectionThatIsNotOpenAnswersError) {
@@ -173,9 +173,10 @@ TEST_F(ZorClientTest, AnswersComeFromTheMostSpecificSource) {
 }
 
 // Answers queued on one connection and events emitted into it reach that
-// client only, on a delivery thread of its own.
-TEST_F(ZorClientTest, ConnectionsOfOneServiceAreIndependent) {
-  RecordingClient first, second;
+// client only, on a delivery thread of its own. Open connections keep their
+// service when it is replaced or unregistered; only later Opens see the change.
+TEST_F(ZorClientTest, ConnectionsAreIndependentOfEachOtherAndOfTheRegistry) {
+  RecordingClient first, second, afterReplacing, afterUnregistering;
   ASSERT_NE(OpenPlayer(first), 0);
   ASSERT_NE(OpenPlayer(second), 0);
   player->Connection(0)->Answer("Play", "Afirst");
@@ -186,7 +187,15 @@ TEST_F(ZorClientTest, ConnectionsOfOneServiceAreIndependent) {
   ASSERT_EQ(first.Types(), (std::vector<int>{0}));
   ASSERT_EQ(second.Types(), (std::vector<int>{1}));
   EXPECT_NE(first.Events()[0].thread, second.Events()[0].thread);
-  EXPECT_NE(first.Events()[0].thread, std::this_thread::get_id());
+
+  auto replacement = std::make_shared<zor::ScriptedService>();
+  replacement->SetFallback("Anew");
+  zor::RegisterService("Player", replacement);
+  ASSERT_NE(OpenPlayer(afterReplacing), 0);
+  EXPECT_EQ(afterReplacing.Execute("Query", "", "", "", ""), "Anew");
+  zor::UnregisterService("Player");
+  EXPECT_EQ(first.Execute("Query", "", "", "", ""), "I1");
+  EXPECT_EQ(OpenPlayer(afterUnregistering), 0);
 }
 
 // A second Open closes the first connection, whose later events are
@@ -206,21 +215,6 @@ TEST_F(ZorClientTest, OpeningAgainClosesTheFirstConnectionButNotFromInsideOnEven
   EXPECT_EQ(reopened, 0);
   EXPECT_FALSE(first->IsOpen());
   EXPECT_TRUE(second->IsOpen());
-}
-
-// Open connections keep their service when it is replaced or unregistered;
-// only later Opens see the change.
-TEST_F(ZorClientTest, RegistryChangesLeaveOpenConnectionsAlone) {
-  RecordingClient before, after, late;
-  ASSERT_NE(OpenPlayer(before), 0);
-  auto replacement = std::make_shared<zor::ScriptedService>();
-  replacement->SetFallback("Anew");
-  zor::RegisterService("Player", replacement);
-  ASSERT_NE(OpenPlayer(after), 0);
-  EXPECT_EQ(after.Execute("Query", "", "", "", ""), "Anew");
-  zor::UnregisterService("Player");
-  EXPECT_EQ(before.Execute("Query", "", "", "", ""), "I1");
-  EXPECT_EQ(OpenPlayer(late), 0);
 }
 
 // OnEvent of event 1 blocks until the test lets it go while another thread
