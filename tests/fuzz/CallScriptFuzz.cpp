@@ -35,19 +35,14 @@ std::string Utf8Of(JSStringRef string) {
   return text;
 }
 
-std::string TextOf(JSContextRef context, JSValueRef value) {
-  JSStringRef string = JSValueToStringCopy(context, value, nullptr);
-  std::string text = Utf8Of(string);
-  JSStringRelease(string);
-  return text;
-}
-
 JSValueRef Record(JSContextRef context, JSObjectRef, JSObjectRef, size_t count,
                   const JSValueRef arguments[], JSValueRef*) {
   Call call{count, {}};
   for (size_t i = 0; i < count; ++i) {
-    if (JSValueIsString(context, arguments[i]))
-      call.strings.push_back(TextOf(context, arguments[i]));
+    if (!JSValueIsString(context, arguments[i])) continue;
+    JSStringRef string = JSValueToStringCopy(context, arguments[i], nullptr);
+    call.strings.push_back(Utf8Of(string));
+    JSStringRelease(string);
   }
   g_calls.push_back(call);
   return JSValueMakeUndefined(context);

@@ -48,21 +48,20 @@ class Input {
   Input(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
   bool Empty() const { return m_size == 0; }
   uint8_t Byte() { return m_size == 0 ? 0 : (--m_size, *m_data++); }
+  std::string Take(size_t n) {
+    n = std::min(n, m_size);
+    std::string bytes(reinterpret_cast<const char*>(m_data), n);
+    m_data += n;
+    m_size -= n;
+    return bytes;
+  }
+  std::string Text() { return Take(Byte() % 32); }
   template <typename T>
   T Raw() {
     T value{};
-    const size_t n = std::min(sizeof value, m_size);
-    std::memcpy(&value, m_data, n);
-    m_data += n;
-    m_size -= n;
+    const std::string bytes = Take(sizeof value);
+    std::memcpy(&value, bytes.data(), bytes.size());
     return value;
-  }
-  std::string Text() {
-    const size_t n = std::min<size_t>(Byte() % 32, m_size);
-    std::string text(reinterpret_cast<const char*>(m_data), n);
-    m_data += n;
-    m_size -= n;
-    return text;
   }
 
  private:

@@ -219,7 +219,9 @@ TEST_F(ZorClientTest, OpeningAgainClosesTheFirstConnectionButNotFromInsideOnEven
 
 // OnEvent of event 1 blocks until the test lets it go while another thread
 // calls Close. In the second round that OnEvent first closes the connection
-// itself, which must return at once; the outside Close must still wait.
+// itself, which must return at once; the outside Close must still wait, and
+// so must a wait for the delivery given no practical limit: its deadline
+// must not overflow into the past.
 TEST_F(ZorClientTest, CloseWaitsForTheRunningOnEventAndStopsDelivery) {
   for (bool closesItself : {false, true}) {
     SCOPED_TRACE(closesItself ? "OnEvent closed itself" : "closed from outside");
@@ -242,14 +244,20 @@ TEST_F(ZorClientTest, CloseWaitsForTheRunningOnEventAndStopsDelivery) {
     for (int type : {1, 2}) connection->Emit(type, "", "");
     ASSERT_EQ(entered.get_future().wait_for(5s), std::future_status::ready);
 
+    auto waiting = std::async(std::launch::async, [&] {
+      return connection->WaitDelivered(std::chrono::milliseconds::max());
+    });
     auto closing = std::async(std::launch::async, [&] {
       client.Close();
       closeReturned = true;
     });
     EXPECT_EQ(closing.wait_for(100ms), std::future_status::timeout)
         << "Close returned while OnEvent still ran";
+    EXPECT_EQ(waiting.wait_for(0ms), std::future_status::timeout)
+        << "the wait returned before the event was delivered";
     release.set_value();
     ASSERT_EQ(closing.wait_for(5s), std::future_status::ready);
+    EXPECT_TRUE(waiting.get());
 
     connection->Emit(3, "", "");
     ASSERT_TRUE(connection->WaitDelivered());
@@ -263,49 +271,15 @@ TEST_F(ZorClientTest, CloseWaitsForTheRunningOnEventAndStopsDelivery) {
   }
 }
 
-// A wait given no practical limit still waits: its deadline must not
-// overflow into the past.
-TEST_F(ZorClientTest, WaitingWithoutALimitWaitsForTheEvent) {
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  RecordingClient client([&](RecordingClient&, int) { released.wait(); });
-  ASSERT_NE(OpenPlayer(client), 0);
-  auto connection = LastConnection();
-  connection->Emit(1, "", "");
-  auto waiting = std::async(std::launch::async, [&] {
-    return connection->WaitDelivered(std::chrono::milliseconds::max());
-  });
-  EXPECT_EQ(waiting.wait_for(100ms), std::future_status::timeout)
-      << "returned before the event was delivered";
-  release.set_value();
-  ASSERT_EQ(waiting.wait_for(5s), std::future_status::ready);
-  EXPECT_TRUE(waiting.get());
-}
-
-// An event the service sends before Connect returns waits for the Open; the
-// sink outlives the client, and what it gets after Close or after the client
-// is gone is dropped.
-TEST_F(ZorClientTest, EventsBeforeOpenWaitAndEventsAfterCloseAreDropped) {
+// An event the service sends before Connect returns waits for the Open.
+// Service threads then emit into the sink while the test's thread sends
+// commands: all events arrive on one delivery thread, each emitter's in its
+// order. The sink outlives the client, and what it gets after Close or after
+// the client is gone is dropped.
+TEST_F(ZorClientTest, EventsKeepTheirOrderFromOpenToCloseAndAreDroppedAfter) {
+  constexpr int kEmitters = 4, kEach = 300;
   auto client = std::make_unique<RecordingClient>();  // on the heap for ASan
   auto sink = OpenCapture(*client);
-  ASSERT_TRUE(sink && sink->WaitDelivered(5s));
-  ASSERT_EQ(client->Types(), std::vector<int>{42});
-  EXPECT_EQ(client->Events()[0].param1, "during Connect");
-  client->Close();
-  sink->Emit(1, "", "");
-  EXPECT_TRUE(sink->WaitDelivered(5s));
-  EXPECT_EQ(client->Types().size(), 1u);
-  client.reset();
-  sink->Emit(2, "nobody", "listens");
-  EXPECT_TRUE(sink->WaitDelivered(5s));
-}
-
-// Service threads emit into one sink while the test's thread sends commands:
-// all events arrive on one delivery thread, each emitter's in its order.
-TEST_F(ZorClientTest, ConcurrentEmittersKeepTheirOrderWhileCommandsRun) {
-  constexpr int kEmitters = 4, kEach = 300;
-  RecordingClient client;
-  auto sink = OpenCapture(client);
   ASSERT_TRUE(sink);
   std::vector<std::thread> emitters;
   for (int emitter = 0; emitter < kEmitters; ++emitter) {
@@ -313,18 +287,27 @@ TEST_F(ZorClientTest, ConcurrentEmittersKeepTheirOrderWhileCommandsRun) {
       for (int i = 0; i < kEach; ++i) sink->Emit(emitter, std::to_string(i), "");
     });
   }
-  for (int i = 0; i < kEach; ++i) EXPECT_EQ(client.Execute("Get", "", "", "", ""), "I0");
+  for (int i = 0; i < kEach; ++i) EXPECT_EQ(client->Execute("Get", "", "", "", ""), "I0");
   for (std::thread& emitter : emitters) emitter.join();
   ASSERT_TRUE(sink->WaitDelivered(30s));
 
-  const std::vector<Event> events = client.Events();
+  const std::vector<Event> events = client->Events();
+  ASSERT_EQ(events.size(), 1u + kEmitters * kEach);
+  EXPECT_EQ(events[0].type, 42);
+  EXPECT_EQ(events[0].param1, "during Connect");
   std::vector<int> nextOf(kEmitters, 0);
-  for (const Event& event : events) {
-    EXPECT_EQ(event.thread, events[0].thread);
-    if (event.type == 42) continue;  // sent during Connect
-    EXPECT_EQ(event.param1, std::to_string(nextOf.at(event.type)++));
+  for (size_t i = 1; i < events.size(); ++i) {
+    EXPECT_EQ(events[i].thread, events[0].thread);
+    EXPECT_EQ(events[i].param1, std::to_string(nextOf.at(events[i].type)++));
   }
-  EXPECT_EQ(nextOf, std::vector<int>(kEmitters, kEach));
+
+  client->Close();
+  sink->Emit(1, "", "");
+  EXPECT_TRUE(sink->WaitDelivered(5s));
+  EXPECT_EQ(client->Events().size(), events.size());
+  client.reset();
+  sink->Emit(2, "nobody", "listens");
+  EXPECT_TRUE(sink->WaitDelivered(5s));
 }
 
 // Answers within the bound arrive and leave the connection open; an answer
