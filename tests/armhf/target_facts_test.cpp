@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "npfunctions.h"
 
@@ -50,34 +51,19 @@ std::string Format(const char* format, ...) {
   return length < 0 ? std::string("<format error>") : std::string(buffer);
 }
 
-struct FormatCase {
-  const char* what;
-  std::string formatted;
-  const char* expected;
-};
-
 // On ARM EABI a 64-bit argument after a 32-bit one skips a register to start
 // on an even pair, and variadic doubles travel in core registers even under
 // the hard-float ABI: a mismatch anywhere shows up as garbage here.
 TEST(TargetFacts, FormatsScalarsPassedThroughVarargs) {
-  const FormatCase cases[] = {
-      {"int64 minimum", Format("%" PRId64, INT64_MIN), "-9223372036854775808"},
-      {"int32 then int64 then int32",
-       Format("%d %" PRId64 " %d", 7, int64_t{1} << 40, -3),
-       "7 1099511627776 -3"},
-      {"long minimum", Format("%ld", LONG_MIN),
-       kIlp32 ? "-2147483648" : "-9223372036854775808"},
-      {"size_t maximum", Format("%zu", SIZE_MAX),
-       kIlp32 ? "4294967295" : "18446744073709551615"},
-      {"int then double then int", Format("%d %.3f %d", 1, 1234.5, 2),
-       "1 1234.500 2"},
-      {"double after int64", Format("%" PRId64 " %.1f", INT64_C(-1), -0.5),
-       "-1 -0.5"},
+  const std::pair<std::string, const char*> cases[] = {
+      {Format("%" PRId64, INT64_MIN), "-9223372036854775808"},
+      {Format("%d %" PRId64 " %d", 7, int64_t{1} << 40, -3), "7 1099511627776 -3"},
+      {Format("%ld", LONG_MIN), kIlp32 ? "-2147483648" : "-9223372036854775808"},
+      {Format("%zu", SIZE_MAX), kIlp32 ? "4294967295" : "18446744073709551615"},
+      {Format("%d %.3f %d", 1, 1234.5, 2), "1 1234.500 2"},
+      {Format("%" PRId64 " %.1f", INT64_C(-1), -0.5), "-1 -0.5"},
   };
-  for (const FormatCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(c.formatted, c.expected);
-  }
+  for (const auto& [formatted, expected] : cases) EXPECT_EQ(formatted, expected);
 }
 
 }  // namespace
