@@ -118,17 +118,11 @@ std::string RunOneObject(testbrowser::TestBrowser& browser, bool destroyEarly,
     }
     if (pump % kPumpsPerCallback == 0) registerCallback();
   }
-  if (destroyEarly) {
-    object.reset();  // under fire: the flood is still sending
-    browser.InstanceDestroyed(&npp);
-    browser.RunPendingAsyncCalls();  // what was queued reaches nothing now
-  }
+  object.reset();  // when destroyed early, under fire: the flood is still sending
+  browser.InstanceDestroyed(&npp);
+  browser.RunPendingAsyncCalls();  // what was queued reaches nothing now
   stop = true;
   flood.join();
-  if (!destroyEarly) {
-    object.reset();
-    browser.InstanceDestroyed(&npp);
-  }
 
   // The page's calls, across its callbacks in the order registered, must
   // be 0, 1, 2, ... : all of them, or a prefix when destroyed first.
