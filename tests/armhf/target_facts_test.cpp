@@ -39,10 +39,7 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian");
 static_assert(alignof(int64_t) == 8, "EABI alignment");
 #endif
 
-std::string Format(const char* format, ...)
-    __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
+__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
   char buffer[128];
   va_list args;
   va_start(args, format);

@@ -12,7 +12,6 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
-#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -38,6 +37,9 @@ constexpr const char* kCommands[] = {"InitPlayer", "SetDisplayArea", "SetPlaybac
                                      "JumpForward", "JumpBackward", "GetDuration",
                                      "GetPlayTime", "GetPlayPosition"};
 constexpr int kEventTypes[] = {1, 6, 7, 8, 11, 12, 13, 14, 0, 99};
+constexpr int32_t kInts[] = {0, 1, -1, 2, INT32_MIN, INT32_MAX};
+constexpr double kDoubles[] = {NAN, HUGE_VAL, -HUGE_VAL, 1e300, -1e300,
+                               -0.0, 0.5, 2.9, 2147483648.0, -2147483649.0};
 constexpr size_t kMaxInstances = 4;
 
 template <typename T, size_t N>
@@ -98,7 +100,7 @@ class Page {
 
   void Step() {
     const uint8_t op = m_in.Byte();
-    Element* element = m_elements.empty() ? nullptr : &m_elements[m_in.Byte() % m_elements.size()];
+    Element* element = AnyElement();
     switch (op % 10) {
       case 0: New(); break;
       case 1: if (element && element->alive) Destroy(*element); break;
@@ -109,7 +111,9 @@ class Page {
       case 7: if (element) Emit(*element); break;
       case 8: m_b.browser.RunPendingAsyncCalls(); break;
       case 9:
-        if (element && element->object) m_table.releaseobject(std::exchange(element->object, nullptr));
+        if (element && element->object) {
+          m_table.releaseobject(std::exchange(element->object, nullptr));
+        }
         break;
     }
   }
@@ -153,20 +157,14 @@ class Page {
       case 0: v.type = NPVariantType_Void; break;
       case 1: v.type = NPVariantType_Null; break;
       case 2: v.type = NPVariantType_Bool, v.value.boolValue = kind & 8; break;
-      case 3: {
-        static const int32_t kInts[] = {0, 1, -1, 2, std::numeric_limits<int32_t>::min(),
-                                        std::numeric_limits<int32_t>::max()};
+      case 3:
         v.type = NPVariantType_Int32;
         v.value.intValue = (kind & 8) ? m_in.Raw<int32_t>() : Pick(kInts, m_in.Byte());
         break;
-      }
-      case 4: {
-        static const double kDoubles[] = {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300,
-                                          -0.0, 0.5, 2.9, 2147483648.0, -2147483649.0};
+      case 4:
         v.type = NPVariantType_Double;
         v.value.doubleValue = (kind & 8) ? m_in.Raw<double>() : Pick(kDoubles, m_in.Byte());
         break;
-      }
       case 5: {
         const std::string& text = m_strings.emplace_back(m_in.Text());
         v.type = NPVariantType_String;
@@ -175,13 +173,17 @@ class Page {
       }
       case 6: v.type = NPVariantType_Object, v.value.objectValue = Function(); break;
       case 7: {
-        Element* other = m_elements.empty() ? nullptr : &m_elements[m_in.Byte() % m_elements.size()];
+        Element* other = AnyElement();
         v.type = NPVariantType_Object;
         v.value.objectValue = other && other->object ? other->object : m_b.browser.Window();
         break;
       }
     }
     return v;
+  }
+
+  Element* AnyElement() {
+    return m_elements.empty() ? nullptr : &m_elements[m_in.Byte() % m_elements.size()];
   }
 
   NPObject* Function() {
@@ -212,7 +214,7 @@ class Page {
     NPVariant result{};
     bool ok = false;
     if (!orAsk) {
-      ok = cls.invoke(element.object, name, args.data(), static_cast<uint32_t>(args.size()), &result);
+      ok = cls.invoke(element.object, name, args.data(), args.size(), &result);
     } else if (args.empty()) {
       ok = cls.invokeDefault(element.object, args.data(), 0, &result);
     } else {
@@ -252,8 +254,9 @@ class Page {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Browser b;
   Input in(data, size);
-  b.browser.SetQueuedAfterDestroy(in.Byte() & 1 ? testbrowser::TestBrowser::QueuedAfterDestroy::kRun
-                                                : testbrowser::TestBrowser::QueuedAfterDestroy::kDrop);
+  using QueuedAfterDestroy = testbrowser::TestBrowser::QueuedAfterDestroy;
+  b.browser.SetQueuedAfterDestroy(in.Byte() & 1 ? QueuedAfterDestroy::kRun
+                                                : QueuedAfterDestroy::kDrop);
   {
     Page page(b, in);
     for (int steps = 0; steps < 256 && !in.Empty(); ++steps) page.Step();

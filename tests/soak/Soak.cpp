@@ -5,8 +5,8 @@
 // stays flat once warm, that the page sees every event of an object it
 // kept exactly once and in order (a prefix of them when the object was
 // destroyed under fire), and that nothing stops making progress.
-//   module_soak [--seconds N] [--min-rate EVENTS_PER_S] [--max-rss-growth-kb KB]
-// A zero rate or growth is reported, not checked (sanitizer builds).
+// A zero --min-rate or --max-rss-growth-kb is reported, not checked
+// (sanitizer builds).
 #include <unistd.h>
 
 #include <atomic>
@@ -61,8 +61,7 @@ bool ReadSettings(int argc, char** argv, Settings* settings) {
 
 long ResidentKb() {
   std::ifstream statm("/proc/self/statm");
-  long size = 0;
-  long resident = 0;
+  long size = 0, resident = 0;
   statm >> size >> resident;
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }

@@ -65,18 +65,13 @@ class RecordingClient : public zor::CZorPluginWrapper {
 };
 
 // Emits event 42 into a new connection before accepting it, and hands the
-// test that connection's raw sink. Answers every command "I0".
-struct CapturingService : zor::Service {
-  struct Session : zor::ServiceSession {
-    std::string Execute(const std::string&, const std::vector<std::string>&) override {
-      return "I0";
-    }
-  };
-  std::unique_ptr<zor::ServiceSession> Connect(const std::string&, const std::string&,
+// test that connection's raw sink.
+struct CapturingService : zor::ScriptedService {
+  std::unique_ptr<zor::ServiceSession> Connect(const std::string& version, const std::string& name,
                                                std::shared_ptr<zor::EventSink> events) override {
     events->Emit(42, "during Connect", "");
-    sink = std::move(events);  // Open runs on the test's thread
-    return std::make_unique<Session>();
+    sink = events;  // Open runs on the test's thread
+    return ScriptedService::Connect(version, name, std::move(events));
   }
   std::shared_ptr<zor::EventSink> sink;
 };
@@ -104,9 +99,8 @@ class ZorClientTest : public ::testing::Test {
 // keeps what each attempt passed, refused or accepted; an Open that finds no
 // service reaches none.
 TEST_F(ZorClientTest, ConnectionThatIsNotOpenAnswersError) {
-  using Arrange = std::function<void(RecordingClient&)>;
   const std::string longName = "a name too long to fit inside the string itself";
-  const std::vector<std::pair<const char*, Arrange>> cases = {
+  const std::vector<std::pair<const char*, std::function<void(RecordingClient&)>>> cases = {
       {"closed without opening", [](auto& c) { c.Close(); }},
       {"unknown service", [](auto& c) { ASSERT_EQ(c.Open("Nobody", "1", "x"), 0); }},
       {"refused", [&](auto& c) {
@@ -133,19 +127,18 @@ TEST_F(ZorClientTest, ConnectionThatIsNotOpenAnswersError) {
 }
 
 // Most specific first: the connection's queue, the service's queue, the
-// service's default, the fallback ("I1" unless set). Queues are first in,
-// first out, and an answer for one command never serves another.
+// service's default, the fallback. Queues are first in, first out, and an
+// answer for one command never serves another.
 TEST_F(ZorClientTest, AnswersComeFromTheMostSpecificSource) {
   using Answers = std::vector<std::string>;
   struct Case {
     Answers connectionQueue, serviceQueue;
-    std::optional<std::string> serviceDefault, fallback;
+    std::optional<std::string> serviceDefault;
     Answers expected;
   };
   const std::vector<Case> cases = {
-      {{}, {}, {}, {}, {"I1", "I1"}},
-      {{"A1", "A2"}, {"A3", "A4"}, "A5", "E", {"A1", "A2", "A3", "A4", "A5", "A5"}},
-      {{"A1"}, {"A2"}, {}, "E", {"A1", "A2", "E", "E"}}};
+      {{"A1", "A2"}, {"A3", "A4"}, "A5", {"A1", "A2", "A3", "A4", "A5", "A5"}},
+      {{"A1"}, {"A2"}, {}, {"A1", "A2", "E", "E"}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.expected));
     auto service = std::make_shared<zor::ScriptedService>();
@@ -159,7 +152,7 @@ TEST_F(ZorClientTest, AnswersComeFromTheMostSpecificSource) {
     for (const std::string& a : c.connectionQueue) connection->Answer("Play", a);
     for (const std::string& a : c.serviceQueue) service->Answer("Play", a);
     if (c.serviceDefault) service->SetDefault("Play", *c.serviceDefault);
-    if (c.fallback) service->SetFallback(*c.fallback);
+    service->SetFallback("E");
     for (const auto& answer : c.expected) EXPECT_EQ(client.Execute("Play", "", "", "", ""), answer);
   }
 }
@@ -281,7 +274,7 @@ TEST_F(ZorClientTest, EventsKeepTheirOrderFromOpenToCloseAndAreDroppedAfter) {
       for (int i = 0; i < kEach; ++i) sink->Emit(emitter, std::to_string(i), "");
     });
   }
-  for (int i = 0; i < kEach; ++i) EXPECT_EQ(client->Execute("Get", "", "", "", ""), "I0");
+  for (int i = 0; i < kEach; ++i) EXPECT_EQ(client->Execute("Get", "", "", "", ""), "I1");
   for (std::thread& emitter : emitters) emitter.join();
   ASSERT_TRUE(sink->WaitDelivered(30s));
 
