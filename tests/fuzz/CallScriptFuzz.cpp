@@ -11,7 +11,6 @@
 // the second.
 #include <JavaScriptCore/JavaScript.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -63,8 +62,8 @@ JSStringRef ScriptString(const std::string& script, bool* utf8) {
 struct Context {
   Context() : context(JSGlobalContextCreate(nullptr)) {
     JSStringRef name = JSStringCreateWithUTF8CString(kFunctionName);
-    recorder = JSObjectMakeFunctionWithCallback(context, name, Record);
-    JSObjectSetProperty(context, JSContextGetGlobalObject(context), name, recorder,
+    JSObjectSetProperty(context, JSContextGetGlobalObject(context), name,
+                        JSObjectMakeFunctionWithCallback(context, name, Record),
                         kJSPropertyAttributeNone, nullptr);
     JSStringRelease(name);
   }
@@ -76,7 +75,6 @@ struct Context {
     return count;
   }
   JSGlobalContextRef context;
-  JSObjectRef recorder;
 };
 
 }  // namespace
@@ -84,10 +82,9 @@ struct Context {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Context js;
   if (size == 0) return 0;
-  const size_t firstLength = std::min<size_t>(data[0], size - 1);
-  const std::string first(reinterpret_cast<const char*>(data + 1), firstLength);
-  const std::string second(reinterpret_cast<const char*>(data + 1 + firstLength),
-                           size - 1 - firstLength);
+  const std::string texts(reinterpret_cast<const char*>(data + 1), size - 1);
+  const std::string first = texts.substr(0, data[0]);
+  const std::string second = texts.substr(first.size());
 
   const std::string script = NSPlRuvoAVObject::BuildCallScript(kFunctionName, first, second);
   // The browser may read the script as a C string.

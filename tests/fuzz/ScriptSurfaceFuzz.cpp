@@ -1,11 +1,8 @@
-// The element's script surface through the built module, as a page and the
-// platform's services could drive it: a byte stream decoded into instance
-// creation and destruction, property gets and sets, method calls with any
-// values and argument counts, service answers and events, and main-loop
-// turns. After each sequence every object and NPN_MemAlloc block is gone,
-// the window holds its one reference, and the test browser saw no misuse;
-// a call that reached a destroyed instance is a use after free that the
-// address sanitizer reports.
+// The element's script surface through the built module, driven by a byte
+// stream as a page and the platform's services could drive it. After each
+// sequence every object and NPN_MemAlloc block is gone, the window holds its
+// one reference and the test browser saw no misuse; a call that reached a
+// destroyed instance is a use after free the address sanitizer reports.
 #include <dlfcn.h>
 
 #include <algorithm>

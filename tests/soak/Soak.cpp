@@ -178,10 +178,9 @@ int main(int argc, char** argv) {
   const long endKb = ResidentKb();
   if (warmKb == 0) warmKb = endKb;
   const double rate = static_cast<double>(delivered) / elapsed;
-  printf("soak: %.1f s, %llu objects, %llu events to the page, %.0f per second\n", elapsed,
-         objects, delivered, rate);
-  printf("soak: resident %ld kB after warm-up, %ld kB at the end (%+ld kB)\n", warmKb, endKb,
-         endKb - warmKb);
+  printf("soak: %.1f s, %llu objects, %llu events to the page, %.0f per second; resident "
+         "%ld kB after warm-up, %ld kB at the end (%+ld kB)\n",
+         elapsed, objects, delivered, rate, warmKb, endKb, endKb - warmKb);
 
   if (failure.empty() && settings.minRate > 0 && rate < settings.minRate) {
     failure = "fewer events per second than --min-rate";

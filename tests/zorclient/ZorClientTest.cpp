@@ -194,8 +194,7 @@ TEST_F(ZorClientTest, OpeningAgainClosesTheFirstConnectionButNotFromInsideOnEven
   auto second = LastConnection();
   first->Emit(1, "old", "");
   second->Emit(2, "new", "");
-  ASSERT_TRUE(first->WaitDelivered());
-  ASSERT_TRUE(second->WaitDelivered());
+  for (const auto& connection : {first, second}) ASSERT_TRUE(connection->WaitDelivered());
   EXPECT_EQ(client.Types(), (std::vector<int>{2}));
   EXPECT_EQ(reopened, 0);
   EXPECT_FALSE(first->IsOpen());
