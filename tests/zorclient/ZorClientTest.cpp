@@ -22,6 +22,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
 struct Event {
   int type;
@@ -327,11 +328,11 @@ TEST_F(ZorClientTest, CommandAnsweredLateOrNeverGivesErrorAndClosesTheConnection
       while (c.endedByService && connection->Received().empty()) std::this_thread::yield();
       if (c.endedByService) connection->End();
     });
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
     EXPECT_EQ(client->Execute("GetDuration", "", "", "", ""), c.answered ? "I5000" : "E");
     ender.join();
     if (!c.answered && !c.endedByService) {
-      EXPECT_GE(std::chrono::steady_clock::now() - start, bound);
+      EXPECT_GE(Clock::now() - start, bound);
     }
 
     EXPECT_EQ(client->Execute("Play", "1", "", "", ""), c.answered ? "I1" : "E");
@@ -342,10 +343,8 @@ TEST_F(ZorClientTest, CommandAnsweredLateOrNeverGivesErrorAndClosesTheConnection
     client.reset();
     connection->End();  // a command held for ever returns now
     // The service's end of the connection runs until that command returned.
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (connection->IsOpen() && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(1ms);
-    }
+    const auto deadline = Clock::now() + 10s;
+    while (connection->IsOpen() && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
     EXPECT_FALSE(connection->IsOpen());
   }
 }
