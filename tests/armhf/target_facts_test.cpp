@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "npfunctions.h"
 
@@ -18,17 +19,13 @@ namespace {
 
 constexpr bool kIlp32 = sizeof(void*) == 4;
 
-// The service thread writes the play state and position that the main
-// thread reads; a lock-based atomic could block the main thread.
-static_assert(std::atomic<int32_t>::is_always_lock_free,
-              "std::atomic<int32_t> must be lock-free");
-static_assert(std::atomic<bool>::is_always_lock_free,
-              "std::atomic<bool> must be lock-free");
+// The instance pointer the service thread reads while the main thread may
+// clear it must not take a lock the main thread could block on.
+static_assert(std::atomic<NPP>::is_always_lock_free, "std::atomic<NPP> must be lock-free");
 
-// Linux data models: ILP32 on the TV, LP64 on the development machine.
+// Linux data models, ILP32 on the TV and LP64 on the development machine:
+// long is as wide as a pointer, which the layout pins hold at 4 or 8 bytes.
 static_assert(sizeof(long) == sizeof(void*), "long is pointer-sized on Linux");
-static_assert(!kIlp32 || sizeof(long) == 4, "long is 4 bytes on ILP32");
-static_assert(kIlp32 || sizeof(long) == 8, "long is 8 bytes on LP64");
 static_assert(sizeof(int) == 4 && sizeof(long long) == 8, "int, long long");
 
 #if defined(__arm__)
@@ -38,16 +35,11 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian");
 #if !defined(__ARM_EABI__) || !defined(__ARM_PCS_VFP)
 #error "the TV build must use the hard-float ARM EABI"
 #endif
-// EABI aligns 64-bit scalars to 8, unlike i386; the NPAPI layout pins
-// follow from it.
-static_assert(alignof(double) == 8 && alignof(int64_t) == 8, "EABI alignment");
-static_assert(sizeof(NPVariant) == 16, "NPVariant on the TV");
+// EABI aligns 64-bit integers to 8, unlike i386 (doubles: the NPVariant pin).
+static_assert(alignof(int64_t) == 8, "EABI alignment");
 #endif
 
-std::string Format(const char* format, ...)
-    __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
+__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
   char buffer[128];
   va_list args;
   va_start(args, format);
@@ -56,37 +48,19 @@ std::string Format(const char* format, ...) {
   return length < 0 ? std::string("<format error>") : std::string(buffer);
 }
 
-struct FormatCase {
-  const char* what;
-  std::string formatted;
-  const char* expected;
-};
-
 // On ARM EABI a 64-bit argument after a 32-bit one skips a register to start
 // on an even pair, and variadic doubles travel in core registers even under
 // the hard-float ABI: a mismatch anywhere shows up as garbage here.
 TEST(TargetFacts, FormatsScalarsPassedThroughVarargs) {
-  const FormatCase cases[] = {
-      {"int64 minimum", Format("%" PRId64, INT64_MIN), "-9223372036854775808"},
-      {"int32 then int64 then int32",
-       Format("%d %" PRId64 " %d", 7, int64_t{1} << 40, -3),
-       "7 1099511627776 -3"},
-      {"uint32 maximum", Format("%" PRIu32, UINT32_MAX), "4294967295"},
-      {"long minimum", Format("%ld", LONG_MIN),
-       kIlp32 ? "-2147483648" : "-9223372036854775808"},
-      {"size_t maximum", Format("%zu", SIZE_MAX),
-       kIlp32 ? "4294967295" : "18446744073709551615"},
-      {"int then double then int", Format("%d %.3f %d", 1, 1234.5, 2),
-       "1 1234.500 2"},
-      {"double after int64", Format("%" PRId64 " %.1f", INT64_C(-1), -0.5),
-       "-1 -0.5"},
-      {"pointer-sized value", Format("%" PRIuPTR, UINTPTR_MAX),
-       kIlp32 ? "4294967295" : "18446744073709551615"},
+  const std::pair<std::string, const char*> cases[] = {
+      {Format("%" PRId64, INT64_MIN), "-9223372036854775808"},
+      {Format("%d %" PRId64 " %d", 7, int64_t{1} << 40, -3), "7 1099511627776 -3"},
+      {Format("%ld", LONG_MIN), kIlp32 ? "-2147483648" : "-9223372036854775808"},
+      {Format("%zu", SIZE_MAX), kIlp32 ? "4294967295" : "18446744073709551615"},
+      {Format("%d %.3f %d", 1, 1234.5, 2), "1 1234.500 2"},
+      {Format("%" PRId64 " %.1f", INT64_C(-1), -0.5), "-1 -0.5"},
   };
-  for (const FormatCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(c.formatted, c.expected);
-  }
+  for (const auto& [formatted, expected] : cases) EXPECT_EQ(formatted, expected);
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 // the second.
 #include <JavaScriptCore/JavaScript.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -35,19 +34,14 @@ std::string Utf8Of(JSStringRef string) {
   return text;
 }
 
-std::string TextOf(JSContextRef context, JSValueRef value) {
-  JSStringRef string = JSValueToStringCopy(context, value, nullptr);
-  std::string text = Utf8Of(string);
-  JSStringRelease(string);
-  return text;
-}
-
 JSValueRef Record(JSContextRef context, JSObjectRef, JSObjectRef, size_t count,
                   const JSValueRef arguments[], JSValueRef*) {
   Call call{count, {}};
   for (size_t i = 0; i < count; ++i) {
-    if (JSValueIsString(context, arguments[i]))
-      call.strings.push_back(TextOf(context, arguments[i]));
+    if (!JSValueIsString(context, arguments[i])) continue;
+    JSStringRef string = JSValueToStringCopy(context, arguments[i], nullptr);
+    call.strings.push_back(Utf8Of(string));
+    JSStringRelease(string);
   }
   g_calls.push_back(call);
   return JSValueMakeUndefined(context);
@@ -68,8 +62,8 @@ JSStringRef ScriptString(const std::string& script, bool* utf8) {
 struct Context {
   Context() : context(JSGlobalContextCreate(nullptr)) {
     JSStringRef name = JSStringCreateWithUTF8CString(kFunctionName);
-    recorder = JSObjectMakeFunctionWithCallback(context, name, Record);
-    JSObjectSetProperty(context, JSContextGetGlobalObject(context), name, recorder,
+    JSObjectSetProperty(context, JSContextGetGlobalObject(context), name,
+                        JSObjectMakeFunctionWithCallback(context, name, Record),
                         kJSPropertyAttributeNone, nullptr);
     JSStringRelease(name);
   }
@@ -81,7 +75,6 @@ struct Context {
     return count;
   }
   JSGlobalContextRef context;
-  JSObjectRef recorder;
 };
 
 }  // namespace
@@ -89,10 +82,9 @@ struct Context {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Context js;
   if (size == 0) return 0;
-  const size_t firstLength = std::min<size_t>(data[0], size - 1);
-  const std::string first(reinterpret_cast<const char*>(data + 1), firstLength);
-  const std::string second(reinterpret_cast<const char*>(data + 1 + firstLength),
-                           size - 1 - firstLength);
+  const std::string texts(reinterpret_cast<const char*>(data + 1), size - 1);
+  const std::string first = texts.substr(0, data[0]);
+  const std::string second = texts.substr(first.size());
 
   const std::string script = NSPlRuvoAVObject::BuildCallScript(kFunctionName, first, second);
   // The browser may read the script as a C string.

@@ -117,10 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (flags & 4) return given != 0 ? given : edge(key);
       return attribute ? given : edge(key);
     };
-    const int32_t wantWidth = want(flags & 1, texts[1], "width");
-    const int32_t wantHeight = want(flags & 2, texts[2], "height");
-    FUZZ_CHECK(left == edge("left") && top == edge("top") && width == wantWidth &&
-                   height == wantHeight,
+    FUZZ_CHECK(left == edge("left") && top == edge("top") &&
+                   width == want(flags & 1, texts[1], "width") &&
+                   height == want(flags & 2, texts[2], "height"),
                "edges %d %d %d %d of \"%s\"", left, top, width, height, style.c_str());
   }
   testbrowser::ClearCapturedLog();  // the messages were formatted; none is kept

@@ -9,15 +9,13 @@
 #include <cstdlib>
 #include <string>
 
-#define FUZZ_CHECK(condition, ...)                                         \
-  do {                                                                     \
-    if (!(condition)) {                                                    \
-      std::fprintf(stderr, "oracle failed at %s:%d: %s: ", __FILE__,       \
-                   __LINE__, #condition);                                  \
-      std::fprintf(stderr, __VA_ARGS__);                                   \
-      std::fprintf(stderr, "\n");                                          \
-      std::abort();                                                        \
-    }                                                                      \
+#define FUZZ_CHECK(condition, ...)                                                         \
+  do {                                                                                     \
+    if (condition) break;                                                                  \
+    std::fprintf(stderr, "oracle failed at %s:%d: %s: ", __FILE__, __LINE__, #condition);  \
+    std::fprintf(stderr, __VA_ARGS__);                                                     \
+    std::fprintf(stderr, "\n");                                                            \
+    std::abort();                                                                          \
   } while (0)
 
 // Decimal text as the C library reads it into 64 bits, up to the first NUL,

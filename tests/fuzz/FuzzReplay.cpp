@@ -8,35 +8,25 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace {
-
-std::vector<std::filesystem::path> InputsUnder(const std::filesystem::path& root) {
-  std::vector<std::filesystem::path> inputs;
-  if (std::filesystem::is_regular_file(root)) return {root};
-  if (!std::filesystem::is_directory(root)) return inputs;
-  for (const auto& entry : std::filesystem::directory_iterator(root)) {
-    if (entry.is_regular_file()) inputs.push_back(entry.path());
-  }
-  return inputs;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   size_t replayed = 0;
+  const auto replay = [&replayed](const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    ++replayed;
+  };
   for (int i = 1; i < argc; ++i) {
-    for (const auto& path : InputsUnder(argv[i])) {
-      std::ifstream file(path, std::ios::binary);
-      const std::string bytes((std::istreambuf_iterator<char>(file)),
-                              std::istreambuf_iterator<char>());
-      std::printf("%s\n", path.c_str());
-      std::fflush(stdout);
-      LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-      ++replayed;
+    if (std::filesystem::is_regular_file(argv[i])) replay(argv[i]);
+    if (!std::filesystem::is_directory(argv[i])) continue;
+    for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
+      if (entry.is_regular_file()) replay(entry.path());
     }
   }
   std::printf("%zu inputs replayed\n", replayed);

@@ -14,9 +14,8 @@ struct _NPPluginObjInfo;
 
 namespace {
 
-using NSPlRuvoAVObject::CZorCommandFamily;
+using Family = NSPlRuvoAVObject::CZorCommandFamily<_NPPluginObjInfo>;
 
-template <typename Family>
 void CheckReaders(std::string result) {
   const char tag = result.empty() ? '\0' : result[0];
   const std::string rest = result.empty() ? "" : result.substr(1);
@@ -53,7 +52,7 @@ void CheckReaders(std::string result) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  CheckReaders<CZorCommandFamily<_NPPluginObjInfo>>(bytes);
+  CheckReaders(bytes);
   FUZZ_CHECK(NSPlRuvoAVObject::ParseDecimal(bytes.c_str()) == SaturatedDecimal(bytes),
              "decimal");
   return 0;

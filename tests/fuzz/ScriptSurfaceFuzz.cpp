@@ -1,18 +1,14 @@
-// The element's script surface through the built module, as a page and the
-// platform's services could drive it: a byte stream decoded into instance
-// creation and destruction, property gets and sets, method calls with any
-// values and argument counts, service answers and events, and main-loop
-// turns. After each sequence every object and NPN_MemAlloc block is gone,
-// the window holds its one reference, and the test browser saw no misuse;
-// a call that reached a destroyed instance is a use after free that the
-// address sanitizer reports.
+// The element's script surface through the built module, driven by a byte
+// stream as a page and the platform's services could drive it. After each
+// sequence every object and NPN_MemAlloc block is gone, the window holds its
+// one reference and the test browser saw no misuse; a call that reached a
+// destroyed instance is a use after free the address sanitizer reports.
 #include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <deque>
-#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -38,6 +34,9 @@ constexpr const char* kCommands[] = {"InitPlayer", "SetDisplayArea", "SetPlaybac
                                      "JumpForward", "JumpBackward", "GetDuration",
                                      "GetPlayTime", "GetPlayPosition"};
 constexpr int kEventTypes[] = {1, 6, 7, 8, 11, 12, 13, 14, 0, 99};
+constexpr int32_t kInts[] = {0, 1, -1, 2, INT32_MIN, INT32_MAX};
+constexpr double kDoubles[] = {NAN, HUGE_VAL, -HUGE_VAL, 1e300, -1e300,
+                               -0.0, 0.5, 2.9, 2147483648.0, -2147483649.0};
 constexpr size_t kMaxInstances = 4;
 
 template <typename T, size_t N>
@@ -48,21 +47,20 @@ class Input {
   Input(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
   bool Empty() const { return m_size == 0; }
   uint8_t Byte() { return m_size == 0 ? 0 : (--m_size, *m_data++); }
+  std::string Take(size_t n) {
+    n = std::min(n, m_size);
+    std::string bytes(reinterpret_cast<const char*>(m_data), n);
+    m_data += n;
+    m_size -= n;
+    return bytes;
+  }
+  std::string Text() { return Take(Byte() % 32); }
   template <typename T>
   T Raw() {
     T value{};
-    const size_t n = std::min(sizeof value, m_size);
-    std::memcpy(&value, m_data, n);
-    m_data += n;
-    m_size -= n;
+    const std::string bytes = Take(sizeof value);
+    std::memcpy(&value, bytes.data(), bytes.size());
     return value;
-  }
-  std::string Text() {
-    const size_t n = std::min<size_t>(Byte() % 32, m_size);
-    std::string text(reinterpret_cast<const char*>(m_data), n);
-    m_data += n;
-    m_size -= n;
-    return text;
   }
 
  private:
@@ -99,7 +97,7 @@ class Page {
 
   void Step() {
     const uint8_t op = m_in.Byte();
-    Element* element = m_elements.empty() ? nullptr : &m_elements[m_in.Byte() % m_elements.size()];
+    Element* element = AnyElement();
     switch (op % 10) {
       case 0: New(); break;
       case 1: if (element && element->alive) Destroy(*element); break;
@@ -110,7 +108,9 @@ class Page {
       case 7: if (element) Emit(*element); break;
       case 8: m_b.browser.RunPendingAsyncCalls(); break;
       case 9:
-        if (element && element->object) m_table.releaseobject(std::exchange(element->object, nullptr));
+        if (element && element->object) {
+          m_table.releaseobject(std::exchange(element->object, nullptr));
+        }
         break;
     }
   }
@@ -154,20 +154,14 @@ class Page {
       case 0: v.type = NPVariantType_Void; break;
       case 1: v.type = NPVariantType_Null; break;
       case 2: v.type = NPVariantType_Bool, v.value.boolValue = kind & 8; break;
-      case 3: {
-        static const int32_t kInts[] = {0, 1, -1, 2, std::numeric_limits<int32_t>::min(),
-                                        std::numeric_limits<int32_t>::max()};
+      case 3:
         v.type = NPVariantType_Int32;
         v.value.intValue = (kind & 8) ? m_in.Raw<int32_t>() : Pick(kInts, m_in.Byte());
         break;
-      }
-      case 4: {
-        static const double kDoubles[] = {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300,
-                                          -0.0, 0.5, 2.9, 2147483648.0, -2147483649.0};
+      case 4:
         v.type = NPVariantType_Double;
         v.value.doubleValue = (kind & 8) ? m_in.Raw<double>() : Pick(kDoubles, m_in.Byte());
         break;
-      }
       case 5: {
         const std::string& text = m_strings.emplace_back(m_in.Text());
         v.type = NPVariantType_String;
@@ -176,13 +170,17 @@ class Page {
       }
       case 6: v.type = NPVariantType_Object, v.value.objectValue = Function(); break;
       case 7: {
-        Element* other = m_elements.empty() ? nullptr : &m_elements[m_in.Byte() % m_elements.size()];
+        Element* other = AnyElement();
         v.type = NPVariantType_Object;
         v.value.objectValue = other && other->object ? other->object : m_b.browser.Window();
         break;
       }
     }
     return v;
+  }
+
+  Element* AnyElement() {
+    return m_elements.empty() ? nullptr : &m_elements[m_in.Byte() % m_elements.size()];
   }
 
   NPObject* Function() {
@@ -213,7 +211,7 @@ class Page {
     NPVariant result{};
     bool ok = false;
     if (!orAsk) {
-      ok = cls.invoke(element.object, name, args.data(), static_cast<uint32_t>(args.size()), &result);
+      ok = cls.invoke(element.object, name, args.data(), args.size(), &result);
     } else if (args.empty()) {
       ok = cls.invokeDefault(element.object, args.data(), 0, &result);
     } else {
@@ -253,8 +251,9 @@ class Page {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Browser b;
   Input in(data, size);
-  b.browser.SetQueuedAfterDestroy(in.Byte() & 1 ? testbrowser::TestBrowser::QueuedAfterDestroy::kRun
-                                                : testbrowser::TestBrowser::QueuedAfterDestroy::kDrop);
+  using QueuedAfterDestroy = testbrowser::TestBrowser::QueuedAfterDestroy;
+  b.browser.SetQueuedAfterDestroy(in.Byte() & 1 ? QueuedAfterDestroy::kRun
+                                                : QueuedAfterDestroy::kDrop);
   {
     Page page(b, in);
     for (int steps = 0; steps < 256 && !in.Empty(); ++steps) page.Step();

@@ -97,11 +97,6 @@ void ScriptedService::RefuseConnections(int count) {
   m_state->refusalsLeft = count;
 }
 
-int ScriptedService::ConnectAttempts() const {
-  std::lock_guard<std::mutex> lock(m_state->mutex);
-  return static_cast<int>(m_state->attempts.size());
-}
-
 std::vector<ConnectAttempt> ScriptedService::Attempts() const {
   std::lock_guard<std::mutex> lock(m_state->mutex);
   return m_state->attempts;

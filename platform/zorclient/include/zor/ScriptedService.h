@@ -71,9 +71,7 @@ class ZOR_EXPORT ScriptedService : public Service {
   void SetFallback(std::string result);
   // Refuses the next `count` connection attempts.
   void RefuseConnections(int count);
-  // Connection attempts so far, refused ones included: their number, and
-  // each one in order.
-  int ConnectAttempts() const;
+  // Connection attempts so far, refused ones included, in order.
   std::vector<ConnectAttempt> Attempts() const;
 
   // Connections in the order they were accepted, closed ones included.
