@@ -16,15 +16,6 @@ namespace {
 constexpr char kPlaceholder[] = "@SERVER@";
 constexpr int kExitUsage = 2;
 
-std::string WithServer(std::string arg, const std::string& server) {
-  const std::string placeholder = kPlaceholder;
-  for (size_t at = arg.find(placeholder); at != std::string::npos;
-       at = arg.find(placeholder, at + server.size())) {
-    arg.replace(at, placeholder.size(), server);
-  }
-  return arg;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -40,10 +31,13 @@ int main(int argc, char** argv) {
   const std::string address = server.Url("");
   fprintf(stderr, "serve_folder: %s at %s\n", argv[1], address.c_str());
 
-  std::vector<std::string> args;
-  for (int i = 2; i < argc; ++i) args.push_back(WithServer(argv[i], address));
+  std::vector<std::string> args(argv + 2, argv + argc);
   std::vector<char*> childArgv;
-  for (std::string& arg : args) childArgv.push_back(arg.data());
+  for (std::string& arg : args) {
+    const size_t at = arg.find(kPlaceholder);
+    if (at != std::string::npos) arg.replace(at, sizeof kPlaceholder - 1, address);
+    childArgv.push_back(arg.data());
+  }
   childArgv.push_back(nullptr);
 
   int status = 0;

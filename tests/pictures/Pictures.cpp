@@ -133,17 +133,15 @@ void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area) 
   EXPECT_TRUE(BarsExactlyIn(*plane, area)) << path;
 }
 
-bool HasColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
+::testing::AssertionResult HasColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
   const Rgb at = picture.At(x, y);
-  return std::abs(at.red - colour.red) <= kColourTolerance &&
-         std::abs(at.green - colour.green) <= kColourTolerance &&
-         std::abs(at.blue - colour.blue) <= kColourTolerance;
-}
-
-void ExpectColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
-  const Rgb at = picture.At(x, y);
-  EXPECT_TRUE(HasColourAt(picture, x, y, colour))
-      << "at " << x << ", " << y << ": " << at.red << " " << at.green << " " << at.blue;
+  if (std::abs(at.red - colour.red) <= kColourTolerance &&
+      std::abs(at.green - colour.green) <= kColourTolerance &&
+      std::abs(at.blue - colour.blue) <= kColourTolerance) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "at " << x << ", " << y << ": " << at.red << " " << at.green << " " << at.blue;
 }
 
 std::optional<Picture> WatchScreen(const std::string& display,

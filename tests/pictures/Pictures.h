@@ -44,8 +44,7 @@ std::optional<Rect> LitBounds(const Picture& picture);
 // The same of the PNG at `path`, a picture of the whole plane.
 void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area);
 // The colour at x, y, within what scaling does to it.
-void ExpectColourAt(const Picture& picture, int x, int y, const Rgb& colour);
-bool HasColourAt(const Picture& picture, int x, int y, const Rgb& colour);
+::testing::AssertionResult HasColourAt(const Picture& picture, int x, int y, const Rgb& colour);
 
 // Grabs the screen of `display` until `shows` holds or `running` (which
 // waits a while for the program's end) says it ended; the last picture.
