@@ -10,7 +10,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
+
+#include "virtualdisplay/VirtualDisplay.h"
 
 namespace pictures {
 
@@ -144,17 +147,6 @@ void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area) 
          << "at " << x << ", " << y << ": " << at.red << " " << at.green << " " << at.blue;
 }
 
-std::optional<Picture> WatchScreen(const std::string& display,
-                                   const std::function<bool(const Picture&)>& shows,
-                                   const std::function<bool()>& running) {
-  std::optional<Picture> screen;
-  while (running()) {
-    screen = GrabScreen(display);
-    if (screen && shows(*screen)) break;
-  }
-  return screen;
-}
-
 void ProgramTest::SetUp() {
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(test->test_suite_name()) + "-" + test->name();
@@ -178,6 +170,22 @@ Outcome ProgramTest::Run(const std::string& program, const std::string& options,
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(m_dir + "/stdout"),
           ReadAll(m_dir + "/stderr")};
+}
+
+Outcome ProgramTest::RunOnScreen(const std::string& program, const std::string& options,
+                                 const std::string& html,
+                                 const std::function<bool(const Picture&)>& shows,
+                                 std::optional<Picture>* screen) const {
+  virtualdisplay::VirtualDisplay display;
+  std::string error;
+  if (!display.Start("1280x720x24", &error)) return {-1, "", error};
+  auto run =
+      std::async(std::launch::async, [&] { return Run(program, options, html, display.Name()); });
+  do {
+    *screen = GrabScreen(display.Name());
+  } while (!(*screen && shows(**screen)) &&
+           run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout);
+  return run.get();
 }
 
 }  // namespace pictures

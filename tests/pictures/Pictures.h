@@ -46,12 +46,6 @@ void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area);
 // The colour at x, y, within what scaling does to it.
 ::testing::AssertionResult HasColourAt(const Picture& picture, int x, int y, const Rgb& colour);
 
-// Grabs the screen of `display` until `shows` holds or `running` (which
-// waits a while for the program's end) says it ended; the last picture.
-std::optional<Picture> WatchScreen(const std::string& display,
-                                   const std::function<bool(const Picture&)>& shows,
-                                   const std::function<bool()>& running);
-
 struct Outcome {
   int exitCode;
   std::string out, err;
@@ -68,6 +62,11 @@ class ProgramTest : public ::testing::Test {
   // after 90 s.
   Outcome Run(const std::string& program, const std::string& options, const std::string& html,
               const std::string& display = "") const;
+  // Runs the same on a 1280 x 720 screen of the test's own, grabbing it
+  // until `shows` holds or the program ends; `screen` is the last picture.
+  Outcome RunOnScreen(const std::string& program, const std::string& options,
+                      const std::string& html, const std::function<bool(const Picture&)>& shows,
+                      std::optional<Picture>* screen) const;
 
   std::string m_dir;
 };

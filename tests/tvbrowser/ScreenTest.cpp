@@ -5,13 +5,10 @@
 // pictures written and in the window.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <future>
 #include <optional>
 #include <string>
 
 #include "Pictures.h"
-#include "virtualdisplay/VirtualDisplay.h"
 
 namespace pictures {
 namespace {
@@ -99,21 +96,15 @@ av.play(1);)"));
 // element is, under the page's square. The page plays on while the screen
 // is looked at.
 TEST_F(ScreenTest, TheWindowShowsThePageOverThePlane) {
-  virtualdisplay::VirtualDisplay display;
-  std::string error;
-  ASSERT_TRUE(display.Start("1280x720x24", &error)) << error;
-  auto run = std::async(std::launch::async, [&] {
-    return Run(TVBROWSER_PATH, "--check-leaks --timeout 45 --player sim",
-               SimPage("", "av.play(1);\nsetTimeout(function () { tvhost.exit(0); }, 3000);"),
-               display.Name());
-  });
-  const std::optional<Picture> screen = WatchScreen(
-      display.Name(),
+  std::optional<Picture> screen;
+  const Outcome run = RunOnScreen(
+      TVBROWSER_PATH, "--check-leaks --timeout 45 --player sim",
+      SimPage("", "av.play(1);\nsetTimeout(function () { tvhost.exit(0); }, 3000);"),
       [](const Picture& picture) {
         return static_cast<bool>(HasColourAt(picture, 415, 225, kPlaying));
       },
-      [&] { return run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout; });
-  EXPECT_EQ(run.get().exitCode, 0);
+      &screen);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   ASSERT_TRUE(screen) << "the screen could not be read";
   EXPECT_TRUE(HasColourAt(*screen, 105, 225, kPlaying));
   EXPECT_TRUE(HasColourAt(*screen, 415, 225, kPlaying));
