@@ -37,13 +37,10 @@ std::optional<Picture> ToPicture(cairo_surface_t* surface, int width, int height
   cairo_destroy(cr);
   cairo_surface_flush(image);
   std::optional<Picture> picture;
+  // An RGB24 row is exactly 4 bytes a pixel: the rows follow each other unpadded.
   if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
-    picture = Picture{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
-    const int stride = cairo_image_surface_get_stride(image);
-    for (int y = 0; y < height; ++y) {
-      const auto* row = cairo_image_surface_get_data(image) + static_cast<size_t>(y) * stride;
-      std::copy_n(reinterpret_cast<const uint32_t*>(row), width, &picture->pixels[y * width]);
-    }
+    const auto* data = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image));
+    picture = Picture{width, height, {data, data + static_cast<size_t>(width) * height}};
   }
   cairo_surface_destroy(image);
   return picture;
@@ -60,6 +57,38 @@ double LitShare(const Picture& picture, const Rect& area) {
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path);
   return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The smallest rectangle holding every pixel that is not black; none for a
+// black picture.
+std::optional<Rect> LitBounds(const Picture& picture) {
+  int left = picture.width, top = picture.height, right = -1, bottom = -1;
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      if (picture.IsBlack(x, y)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return std::nullopt;
+  return Rect{left, top, right - left + 1, bottom - top + 1};
+}
+
+// The whole screen of the X display named, e.g. ":99".
+std::optional<Picture> GrabScreen(const std::string& display) {
+  Display* x = XOpenDisplay(display.c_str());
+  if (x == nullptr) return std::nullopt;
+  const int screen = DefaultScreen(x);
+  const int width = DisplayWidth(x, screen);
+  const int height = DisplayHeight(x, screen);
+  cairo_surface_t* root = cairo_xlib_surface_create(x, RootWindow(x, screen),
+                                                    DefaultVisual(x, screen), width, height);
+  std::optional<Picture> picture = ToPicture(root, width, height);
+  cairo_surface_destroy(root);
+  XCloseDisplay(x);
+  return picture;
 }
 
 }  // namespace
@@ -79,35 +108,6 @@ std::optional<Picture> ReadPng(const std::string& path) {
   }
   cairo_surface_destroy(png);
   return picture;
-}
-
-std::optional<Picture> GrabScreen(const std::string& display) {
-  Display* x = XOpenDisplay(display.c_str());
-  if (x == nullptr) return std::nullopt;
-  const int screen = DefaultScreen(x);
-  const int width = DisplayWidth(x, screen);
-  const int height = DisplayHeight(x, screen);
-  cairo_surface_t* root = cairo_xlib_surface_create(x, RootWindow(x, screen),
-                                                    DefaultVisual(x, screen), width, height);
-  std::optional<Picture> picture = ToPicture(root, width, height);
-  cairo_surface_destroy(root);
-  XCloseDisplay(x);
-  return picture;
-}
-
-std::optional<Rect> LitBounds(const Picture& picture) {
-  int left = picture.width, top = picture.height, right = -1, bottom = -1;
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      if (picture.IsBlack(x, y)) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return std::nullopt;
-  return Rect{left, top, right - left + 1, bottom - top + 1};
 }
 
 ::testing::AssertionResult BarsExactlyIn(const Picture& picture, const std::optional<Rect>& area) {

@@ -31,12 +31,6 @@ struct Picture {
 };
 
 std::optional<Picture> ReadPng(const std::string& path);
-// The whole screen of the X display named, e.g. ":99".
-std::optional<Picture> GrabScreen(const std::string& display);
-
-// The smallest rectangle holding every pixel that is not black; none for a
-// black picture.
-std::optional<Rect> LitBounds(const Picture& picture);
 
 // The colour bars are lit exactly in `area`, and everything else is black;
 // all is black for none.

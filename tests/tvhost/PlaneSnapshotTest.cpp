@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <ostream>
 #include <set>
 #include <string>
 
@@ -41,8 +40,6 @@ struct PlaneCase {
   const char* style;  // the element's area in page pixels
   Rect picture;       // where the 4:3 bars go on the plane
 };
-
-void PrintTo(const PlaneCase& c, std::ostream* out) { *out << c.name; }
 
 class PlacedVideoTest : public ProgramTest, public ::testing::WithParamInterface<PlaneCase> {};
 
@@ -80,8 +77,7 @@ av.onUpdateProgress = function (position) {
 };)"));
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
   const std::string longest(200, 'n');
-  std::string threw = "threw";
-  for (int i = 1; i < 12; ++i) threw += " threw";
+  const std::string threw = "threw threw threw threw threw threw threw threw threw threw threw threw";
   EXPECT_EQ(run.out, threw + "\n" + snapshots + "/element.png\n" + snapshots + "/" + longest + "\n");
   EXPECT_EQ(Entries(snapshots), (std::set<std::string>{"element.png", longest}));
   EXPECT_EQ(Entries(m_dir), (std::set<std::string>{"page.html", "stdout", "stderr", "snapshots",
