@@ -4,7 +4,6 @@
 #include <cairo-xlib.h>
 #include <cairo.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -148,12 +147,8 @@ void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area) 
 }
 
 void ProgramTest::SetUp() {
-  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(test->test_suite_name()) + "-" + test->name();
-  std::replace(name.begin(), name.end(), '/', '-');
-  m_dir = ::testing::TempDir() + "pictures-" + std::to_string(getpid()) + "-" + name;
-  std::filesystem::remove_all(m_dir);
-  std::filesystem::create_directories(m_dir);
+  m_dir = ::testing::TempDir() + "pictures-XXXXXX";
+  ASSERT_NE(mkdtemp(m_dir.data()), nullptr) << m_dir;
 }
 
 void ProgramTest::TearDown() {
