@@ -92,12 +92,6 @@ std::optional<Picture> GrabScreen(const std::string& display) {
 
 }  // namespace
 
-Rgb Picture::At(int x, int y) const {
-  const uint32_t pixel = pixels[y * width + x];
-  return {static_cast<int>(pixel >> 16 & 0xff), static_cast<int>(pixel >> 8 & 0xff),
-          static_cast<int>(pixel & 0xff)};
-}
-
 std::optional<Picture> ReadPng(const std::string& path) {
   cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
   std::optional<Picture> picture;
@@ -136,7 +130,9 @@ void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area) 
 }
 
 ::testing::AssertionResult HasColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
-  const Rgb at = picture.At(x, y);
+  const uint32_t pixel = picture.pixels[y * picture.width + x];
+  const Rgb at{static_cast<int>(pixel >> 16 & 0xff), static_cast<int>(pixel >> 8 & 0xff),
+               static_cast<int>(pixel & 0xff)};
   if (std::abs(at.red - colour.red) <= kColourTolerance &&
       std::abs(at.green - colour.green) <= kColourTolerance &&
       std::abs(at.blue - colour.blue) <= kColourTolerance) {

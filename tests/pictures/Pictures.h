@@ -26,7 +26,6 @@ struct Picture {
   int width = 0, height = 0;
   std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows without padding
 
-  Rgb At(int x, int y) const;
   bool IsBlack(int x, int y) const { return (pixels[y * width + x] & 0xffffff) == 0; }
 };
 
