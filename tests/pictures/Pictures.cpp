@@ -123,9 +123,8 @@ std::optional<Picture> ReadPng(const std::string& path) {
 
 void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area) {
   const std::optional<Picture> plane = ReadPng(path);
-  ASSERT_TRUE(plane) << path << " is not a PNG picture";
-  ASSERT_EQ(plane->width, kPlaneWidth);
-  ASSERT_EQ(plane->height, kPlaneHeight);
+  ASSERT_TRUE(plane && plane->width == kPlaneWidth && plane->height == kPlaneHeight)
+      << path << " is not a PNG picture of the whole plane";
   EXPECT_TRUE(BarsExactlyIn(*plane, area)) << path;
 }
 
