@@ -25,9 +25,8 @@ class ExitCodeTest : public pictures::ProgramTest,
 
 TEST_P(ExitCodeTest, EndsWithItsCodeAndMessage) {
   const ExitCase& c = GetParam();
-  const bool tvhost = std::string(c.program) == TVHOST_PATH;
   std::string options = std::string("--plugin '" TEST_PLUGIN_PATH "' --timeout 10 ") +
-                        (tvhost ? "" : "--headless ") + c.options;
+                        (std::string(c.program) == TVHOST_PATH ? "" : "--headless ") + c.options;
   for (size_t at = options.find('@'); at != std::string::npos; at = options.find('@')) {
     options.replace(at, 1, m_dir);
   }
