@@ -1,8 +1,7 @@
 // serve_folder DIR COMMAND [ARG...]: serves the files under DIR over HTTP on
 // 127.0.0.1 while COMMAND runs, and exits as COMMAND does. "@SERVER@" in an
-// argument becomes the server's address, http://127.0.0.1:PORT, which is
-// also printed on standard error. For page tests that play streams a
-// player only fetches over HTTP.
+// argument becomes the server's address, http://127.0.0.1:PORT. For page
+// tests that play streams a player only fetches over HTTP.
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -16,15 +15,6 @@ namespace {
 constexpr char kPlaceholder[] = "@SERVER@";
 constexpr int kExitUsage = 2;
 
-std::string WithServer(std::string arg, const std::string& server) {
-  const std::string placeholder = kPlaceholder;
-  for (size_t at = arg.find(placeholder); at != std::string::npos;
-       at = arg.find(placeholder, at + server.size())) {
-    arg.replace(at, placeholder.size(), server);
-  }
-  return arg;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -33,26 +23,20 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   playertest::FileServer server(argv[1]);
-  if (!server.Listening()) {
-    fprintf(stderr, "serve_folder: cannot listen on 127.0.0.1\n");
-    return kExitUsage;
-  }
-  const std::string address = server.Url("");
-  fprintf(stderr, "serve_folder: %s at %s\n", argv[1], address.c_str());
-
-  std::vector<std::string> args;
-  for (int i = 2; i < argc; ++i) args.push_back(WithServer(argv[i], address));
+  std::vector<std::string> args(argv + 2, argv + argc);
   std::vector<char*> childArgv;
-  for (std::string& arg : args) childArgv.push_back(arg.data());
+  for (std::string& arg : args) {
+    const size_t at = arg.find(kPlaceholder);
+    if (at != std::string::npos) arg.replace(at, sizeof kPlaceholder - 1, server.Url(""));
+    childArgv.push_back(arg.data());
+  }
   childArgv.push_back(nullptr);
-
   int status = 0;
-  GError* error = nullptr;
-  if (!g_spawn_sync(nullptr, childArgv.data(), nullptr,
+  if (!server.Listening() ||
+      !g_spawn_sync(nullptr, childArgv.data(), nullptr,
                     static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_CHILD_INHERITS_STDIN),
-                    nullptr, nullptr, nullptr, nullptr, &status, &error)) {
-    fprintf(stderr, "serve_folder: cannot run %s: %s\n", childArgv[0], error->message);
-    g_error_free(error);
+                    nullptr, nullptr, nullptr, nullptr, &status, nullptr)) {
+    fprintf(stderr, "serve_folder: cannot serve %s on 127.0.0.1 or run %s\n", argv[1], argv[2]);
     return kExitUsage;
   }
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);

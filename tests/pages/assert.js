@@ -29,9 +29,25 @@ function runSteps(steps) {
   var index = 0;
   (function next() {
     if (index < steps.length) return steps[index++](next);
-    console.log("PASS");
     tvhost.exit(0);
   })();
+}
+
+// Callbacks noted as text: awaitEvents(expected, next) calls `next` once as
+// many came since the last wait as `expected` holds, after checking them.
+var events = [];
+var waiting = null;
+function note(event) {
+  events.push(event);
+  if (waiting && events.length === waiting.length) waiting.then();
+}
+function awaitEvents(expected, next) {
+  waiting = {length: expected.length, then: function () {
+    waiting = null;
+    expectEqual(events, expected, "callbacks");
+    events = [];
+    next();
+  }};
 }
 
 // The element `id` with its callbacks handed to whatever the current step

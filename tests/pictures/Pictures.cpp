@@ -4,13 +4,15 @@
 #include <cairo-xlib.h>
 #include <cairo.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
+
+#include "virtualdisplay/VirtualDisplay.h"
 
 namespace pictures {
 
@@ -34,24 +36,13 @@ std::optional<Picture> ToPicture(cairo_surface_t* surface, int width, int height
   cairo_destroy(cr);
   cairo_surface_flush(image);
   std::optional<Picture> picture;
+  // An RGB24 row is exactly 4 bytes a pixel: the rows follow each other unpadded.
   if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
-    picture = Picture{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
-    const int stride = cairo_image_surface_get_stride(image);
-    for (int y = 0; y < height; ++y) {
-      const auto* row = cairo_image_surface_get_data(image) + static_cast<size_t>(y) * stride;
-      std::copy_n(reinterpret_cast<const uint32_t*>(row), width, &picture->pixels[y * width]);
-    }
+    const auto* data = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image));
+    picture = Picture{width, height, {data, data + static_cast<size_t>(width) * height}};
   }
   cairo_surface_destroy(image);
   return picture;
-}
-
-double LitShare(const Picture& picture, const Rect& area) {
-  long lit = 0;
-  for (int y = area.y; y < area.y + area.height; ++y) {
-    for (int x = area.x; x < area.x + area.width; ++x) lit += picture.IsBlack(x, y) ? 0 : 1;
-  }
-  return static_cast<double>(lit) / (static_cast<double>(area.width) * area.height);
 }
 
 std::string ReadAll(const std::string& path) {
@@ -59,39 +50,8 @@ std::string ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-}  // namespace
-
-Rgb Picture::At(int x, int y) const {
-  const uint32_t pixel = pixels[y * width + x];
-  return {static_cast<int>(pixel >> 16 & 0xff), static_cast<int>(pixel >> 8 & 0xff),
-          static_cast<int>(pixel & 0xff)};
-}
-
-std::optional<Picture> ReadPng(const std::string& path) {
-  cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
-  std::optional<Picture> picture;
-  if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS) {
-    picture =
-        ToPicture(png, cairo_image_surface_get_width(png), cairo_image_surface_get_height(png));
-  }
-  cairo_surface_destroy(png);
-  return picture;
-}
-
-std::optional<Picture> GrabScreen(const std::string& display) {
-  Display* x = XOpenDisplay(display.c_str());
-  if (x == nullptr) return std::nullopt;
-  const int screen = DefaultScreen(x);
-  const int width = DisplayWidth(x, screen);
-  const int height = DisplayHeight(x, screen);
-  cairo_surface_t* root = cairo_xlib_surface_create(x, RootWindow(x, screen),
-                                                    DefaultVisual(x, screen), width, height);
-  std::optional<Picture> picture = ToPicture(root, width, height);
-  cairo_surface_destroy(root);
-  XCloseDisplay(x);
-  return picture;
-}
-
+// The smallest rectangle holding every pixel that is not black; none for a
+// black picture.
 std::optional<Rect> LitBounds(const Picture& picture) {
   int left = picture.width, top = picture.height, right = -1, bottom = -1;
   for (int y = 0; y < picture.height; ++y) {
@@ -107,6 +67,34 @@ std::optional<Rect> LitBounds(const Picture& picture) {
   return Rect{left, top, right - left + 1, bottom - top + 1};
 }
 
+// The whole screen of the X display named, e.g. ":99".
+std::optional<Picture> GrabScreen(const std::string& display) {
+  Display* x = XOpenDisplay(display.c_str());
+  if (x == nullptr) return std::nullopt;
+  const int screen = DefaultScreen(x);
+  const int width = DisplayWidth(x, screen);
+  const int height = DisplayHeight(x, screen);
+  cairo_surface_t* root = cairo_xlib_surface_create(x, RootWindow(x, screen),
+                                                    DefaultVisual(x, screen), width, height);
+  std::optional<Picture> picture = ToPicture(root, width, height);
+  cairo_surface_destroy(root);
+  XCloseDisplay(x);
+  return picture;
+}
+
+}  // namespace
+
+std::optional<Picture> ReadPng(const std::string& path) {
+  cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
+  std::optional<Picture> picture;
+  if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS) {
+    picture =
+        ToPicture(png, cairo_image_surface_get_width(png), cairo_image_surface_get_height(png));
+  }
+  cairo_surface_destroy(png);
+  return picture;
+}
+
 ::testing::AssertionResult BarsExactlyIn(const Picture& picture, const std::optional<Rect>& area) {
   const std::optional<Rect> lit = LitBounds(picture);
   if (lit.has_value() != area.has_value()) {
@@ -119,7 +107,11 @@ std::optional<Rect> LitBounds(const Picture& picture) {
     return ::testing::AssertionFailure() << "lit at " << lit->x << ", " << lit->y << ", "
                                          << lit->width << " x " << lit->height;
   }
-  if (LitShare(picture, *area) < kLeastLitShare) {
+  long litInArea = 0;
+  for (int y = area->y; y < area->y + area->height; ++y) {
+    for (int x = area->x; x < area->x + area->width; ++x) litInArea += !picture.IsBlack(x, y);
+  }
+  if (litInArea < kLeastLitShare * area->width * area->height) {
     return ::testing::AssertionFailure() << "too little of the video shows";
   }
   return ::testing::AssertionSuccess();
@@ -127,43 +119,27 @@ std::optional<Rect> LitBounds(const Picture& picture) {
 
 void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area) {
   const std::optional<Picture> plane = ReadPng(path);
-  ASSERT_TRUE(plane) << path << " is not a PNG picture";
-  ASSERT_EQ(plane->width, kPlaneWidth);
-  ASSERT_EQ(plane->height, kPlaneHeight);
+  ASSERT_TRUE(plane && plane->width == kPlaneWidth && plane->height == kPlaneHeight)
+      << path << " is not a PNG picture of the whole plane";
   EXPECT_TRUE(BarsExactlyIn(*plane, area)) << path;
 }
 
-bool HasColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
-  const Rgb at = picture.At(x, y);
-  return std::abs(at.red - colour.red) <= kColourTolerance &&
-         std::abs(at.green - colour.green) <= kColourTolerance &&
-         std::abs(at.blue - colour.blue) <= kColourTolerance;
-}
-
-void ExpectColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
-  const Rgb at = picture.At(x, y);
-  EXPECT_TRUE(HasColourAt(picture, x, y, colour))
-      << "at " << x << ", " << y << ": " << at.red << " " << at.green << " " << at.blue;
-}
-
-std::optional<Picture> WatchScreen(const std::string& display,
-                                   const std::function<bool(const Picture&)>& shows,
-                                   const std::function<bool()>& running) {
-  std::optional<Picture> screen;
-  while (running()) {
-    screen = GrabScreen(display);
-    if (screen && shows(*screen)) break;
+::testing::AssertionResult HasColourAt(const Picture& picture, int x, int y, const Rgb& colour) {
+  const uint32_t pixel = picture.pixels[y * picture.width + x];
+  const Rgb at{static_cast<int>(pixel >> 16 & 0xff), static_cast<int>(pixel >> 8 & 0xff),
+               static_cast<int>(pixel & 0xff)};
+  if (std::abs(at.red - colour.red) <= kColourTolerance &&
+      std::abs(at.green - colour.green) <= kColourTolerance &&
+      std::abs(at.blue - colour.blue) <= kColourTolerance) {
+    return ::testing::AssertionSuccess();
   }
-  return screen;
+  return ::testing::AssertionFailure()
+         << "at " << x << ", " << y << ": " << at.red << " " << at.green << " " << at.blue;
 }
 
 void ProgramTest::SetUp() {
-  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(test->test_suite_name()) + "-" + test->name();
-  std::replace(name.begin(), name.end(), '/', '-');
-  m_dir = ::testing::TempDir() + "pictures-" + std::to_string(getpid()) + "-" + name;
-  std::filesystem::remove_all(m_dir);
-  std::filesystem::create_directories(m_dir);
+  m_dir = ::testing::TempDir() + "pictures-XXXXXX";
+  ASSERT_NE(mkdtemp(m_dir.data()), nullptr) << m_dir;
 }
 
 void ProgramTest::TearDown() {
@@ -180,6 +156,22 @@ Outcome ProgramTest::Run(const std::string& program, const std::string& options,
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(m_dir + "/stdout"),
           ReadAll(m_dir + "/stderr")};
+}
+
+Outcome ProgramTest::RunOnScreen(const std::string& program, const std::string& options,
+                                 const std::string& html,
+                                 const std::function<bool(const Picture&)>& shows,
+                                 std::optional<Picture>* screen) const {
+  virtualdisplay::VirtualDisplay display;
+  std::string error;
+  if (!display.Start("1280x720x24", &error)) return {-1, "", error};
+  auto run =
+      std::async(std::launch::async, [&] { return Run(program, options, html, display.Name()); });
+  do {
+    *screen = GrabScreen(display.Name());
+  } while (!(*screen && shows(**screen)) &&
+           run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout);
+  return run.get();
 }
 
 }  // namespace pictures

@@ -26,17 +26,10 @@ struct Picture {
   int width = 0, height = 0;
   std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows without padding
 
-  Rgb At(int x, int y) const;
   bool IsBlack(int x, int y) const { return (pixels[y * width + x] & 0xffffff) == 0; }
 };
 
 std::optional<Picture> ReadPng(const std::string& path);
-// The whole screen of the X display named, e.g. ":99".
-std::optional<Picture> GrabScreen(const std::string& display);
-
-// The smallest rectangle holding every pixel that is not black; none for a
-// black picture.
-std::optional<Rect> LitBounds(const Picture& picture);
 
 // The colour bars are lit exactly in `area`, and everything else is black;
 // all is black for none.
@@ -44,14 +37,7 @@ std::optional<Rect> LitBounds(const Picture& picture);
 // The same of the PNG at `path`, a picture of the whole plane.
 void ExpectPlaneShows(const std::string& path, const std::optional<Rect>& area);
 // The colour at x, y, within what scaling does to it.
-void ExpectColourAt(const Picture& picture, int x, int y, const Rgb& colour);
-bool HasColourAt(const Picture& picture, int x, int y, const Rgb& colour);
-
-// Grabs the screen of `display` until `shows` holds or `running` (which
-// waits a while for the program's end) says it ended; the last picture.
-std::optional<Picture> WatchScreen(const std::string& display,
-                                   const std::function<bool(const Picture&)>& shows,
-                                   const std::function<bool()>& running);
+::testing::AssertionResult HasColourAt(const Picture& picture, int x, int y, const Rgb& colour);
 
 struct Outcome {
   int exitCode;
@@ -69,6 +55,11 @@ class ProgramTest : public ::testing::Test {
   // after 90 s.
   Outcome Run(const std::string& program, const std::string& options, const std::string& html,
               const std::string& display = "") const;
+  // Runs the same on a 1280 x 720 screen of the test's own, grabbing it
+  // until `shows` holds or the program ends; `screen` is the last picture.
+  Outcome RunOnScreen(const std::string& program, const std::string& options,
+                      const std::string& html, const std::function<bool(const Picture&)>& shows,
+                      std::optional<Picture>* screen) const;
 
   std::string m_dir;
 };

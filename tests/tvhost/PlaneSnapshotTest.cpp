@@ -4,16 +4,13 @@
 // writes only a plain file name, and only into the snapshot folder.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <future>
 #include <optional>
 #include <ostream>
 #include <set>
 #include <string>
 
 #include "Pictures.h"
-#include "virtualdisplay/VirtualDisplay.h"
 
 namespace pictures {
 namespace {
@@ -45,6 +42,7 @@ struct PlaneCase {
   Rect picture;       // where the 4:3 bars go on the plane
 };
 
+// Names the case in CTest's test names.
 void PrintTo(const PlaneCase& c, std::ostream* out) { *out << c.name; }
 
 class PlacedVideoTest : public ProgramTest, public ::testing::WithParamInterface<PlaneCase> {};
@@ -83,8 +81,7 @@ av.onUpdateProgress = function (position) {
 };)"));
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
   const std::string longest(200, 'n');
-  std::string threw = "threw";
-  for (int i = 1; i < 12; ++i) threw += " threw";
+  const std::string threw = "threw threw threw threw threw threw threw threw threw threw threw threw";
   EXPECT_EQ(run.out, threw + "\n" + snapshots + "/element.png\n" + snapshots + "/" + longest + "\n");
   EXPECT_EQ(Entries(snapshots), (std::set<std::string>{"element.png", longest}));
   EXPECT_EQ(Entries(m_dir), (std::set<std::string>{"page.html", "stdout", "stderr", "snapshots",
@@ -114,28 +111,21 @@ using PlaneWindowTest = ProgramTest;
 // plays on for a few seconds while the screen is looked at.
 TEST_F(PlaneWindowTest, TheWindowShowsThePlaneAtHalfSize) {
   constexpr Rect kPictureInWindow{300, 135, 360, 270};
-  virtualdisplay::VirtualDisplay display;
-  std::string error;
-  ASSERT_TRUE(display.Start("1280x720x24", &error)) << error;
-  auto run = std::async(std::launch::async, [&] {
-    return Run(TVHOST_PATH, "--check-leaks --timeout 45 --player gst --video window",
-               Page("left:320px;top:180px;width:640px;height:360px", R"(
+  std::optional<Picture> screen;
+  const Outcome run = RunOnScreen(
+      TVHOST_PATH, "--check-leaks --timeout 45 --player gst --video window",
+      Page("left:320px;top:180px;width:640px;height:360px", R"(
 var ending = false;
 av.onUpdateProgress = function (position) {
   if (ending || Number(position) < 500) return;
   ending = true;
   setTimeout(function () { tvhost.exit(0); }, 3000);
 };)"),
-               display.Name());
-  });
-  const std::optional<Picture> screen = WatchScreen(
-      display.Name(),
       [&](const Picture& picture) {
         return static_cast<bool>(BarsExactlyIn(picture, kPictureInWindow));
       },
-      [&] { return run.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout; });
-  const Outcome outcome = run.get();
-  ASSERT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+      &screen);
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
   ASSERT_TRUE(screen) << "the screen could not be read";
   EXPECT_TRUE(BarsExactlyIn(*screen, kPictureInWindow));
 }

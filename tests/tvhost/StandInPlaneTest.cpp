@@ -59,6 +59,7 @@ struct StandInCase {
   Rgb inside;  // well inside the area 150, 75, 480 x 270, below the label
 };
 
+// Names the case in CTest's test names.
 void PrintTo(const StandInCase& c, std::ostream* out) { *out << c.name; }
 
 class StandInPlaneTest : public ::testing::TestWithParam<StandInCase> {};
@@ -73,7 +74,6 @@ TEST_P(StandInPlaneTest, DrawsTheStateInTheDisplayArea) {
   auto session = plane.Connect("1.000", "Player", std::make_shared<NullSink>());
   ASSERT_TRUE(session);
   session->Execute("SetDisplayArea", {"150", "75", "480", "270", ""});
-  std::vector<int> events;
   for (const Step& step : GetParam().steps) {
     if (step.command != nullptr) {
       session->Execute(step.command, {"", "", "", ""});

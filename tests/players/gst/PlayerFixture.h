@@ -30,11 +30,8 @@ class PlayerTest : public ::testing::Test {
     m_service = std::make_shared<players::GstPlayerService>(Settings());
     zor::RegisterService("Player", m_service);
   }
-  void TearDown() override {
-    zor::UnregisterAllServices();
-    m_service.reset();
-    m_server.reset();
-  }
+  // The service goes before the server: the members go in reverse order.
+  void TearDown() override { zor::UnregisterAllServices(); }
   // The settings each case's service gets.
   virtual players::GstPlayerSettings Settings() const { return {}; }
 
@@ -56,8 +53,8 @@ class PlayerTest : public ::testing::Test {
         << "no progress past " << positionMs << " ms";
   }
 
-  std::shared_ptr<players::GstPlayerService> m_service;
   std::unique_ptr<FileServer> m_server;
+  std::shared_ptr<players::GstPlayerService> m_service;
 };
 
 }  // namespace playertest

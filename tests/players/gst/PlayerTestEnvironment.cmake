@@ -40,13 +40,10 @@ set(PLAYER_TEST_ENVIRONMENT
 # the playback rate's, which need twice the decoding throughput on time.
 set(PLAYER_ENVIRONMENT_SCRIPT ${CMAKE_CURRENT_BINARY_DIR}/gst_player_tests_environment.cmake)
 file(WRITE ${PLAYER_ENVIRONMENT_SCRIPT}
-  "if(gst_player_tests_TESTS)\n"
-  "  set_tests_properties(\${gst_player_tests_TESTS} PROPERTIES ENVIRONMENT\n"
-  "    [==[${PLAYER_TEST_ENVIRONMENT}]==])\n"
-  "  set(serial_tests \${gst_player_tests_TESTS})\n"
-  "  list(FILTER serial_tests INCLUDE REGEX [==[^(PlaneTest|PlaybackRateTest)\\.]==])\n"
-  "  if(serial_tests)\n"
-  "    set_tests_properties(\${serial_tests} PROPERTIES RUN_SERIAL TRUE)\n"
+  "foreach(test IN LISTS gst_player_tests_TESTS)\n"
+  "  set_tests_properties(\${test} PROPERTIES ENVIRONMENT [==[${PLAYER_TEST_ENVIRONMENT}]==])\n"
+  "  if(test MATCHES [==[^(PlaneTest|PlaybackRateTest)\\.]==])\n"
+  "    set_tests_properties(\${test} PROPERTIES RUN_SERIAL TRUE)\n"
   "  endif()\n"
-  "endif()\n")
+  "endforeach()\n")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${PLAYER_ENVIRONMENT_SCRIPT})

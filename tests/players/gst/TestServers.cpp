@@ -1,84 +1,37 @@
 #include "TestServers.h"
 
 #include <gio/gio.h>
-#include <libsoup/soup.h>
 
 namespace playertest {
-
-namespace {
-
-const char* ContentType(const std::string& path) {
-  auto endsWith = [&path](const std::string& tail) {
-    return path.size() >= tail.size() &&
-           path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
-  };
-  if (endsWith(".m3u8")) return "application/vnd.apple.mpegurl";
-  if (endsWith(".mpd")) return "application/dash+xml";
-  if (endsWith(".mp4")) return "video/mp4";
-  if (endsWith(".ts")) return "video/mp2t";
-  return "application/octet-stream";
-}
-
-struct Served {
-  const std::string& root;
-  std::atomic<bool>& stalled;
-  std::promise<void>& firstStalled;
-};
-
-void ServeFile(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*,
-               gpointer data) {
-  auto* served = static_cast<Served*>(data);
-  const std::string relative = path != nullptr ? path : "";
-  if (relative.rfind("/stalled/", 0) == 0) {
-    soup_server_message_pause(message);  // never unpaused: no answer comes
-    if (!served->stalled.exchange(true)) served->firstStalled.set_value();
-    return;
-  }
-  gchar* contents = nullptr;
-  gsize length = 0;
-  const std::string file = served->root + relative;
-  if (relative.find("..") != std::string::npos ||
-      !g_file_get_contents(file.c_str(), &contents, &length, nullptr)) {
-    soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
-    return;
-  }
-  soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
-  soup_server_message_set_response(message, ContentType(relative), SOUP_MEMORY_TAKE, contents,
-                                   length);
-}
-
-}  // namespace
 
 FileServer::FileServer(std::string root)
     : m_root(std::move(root)),
       m_context(g_main_context_new()),
       m_loop(g_main_loop_new(m_context, FALSE)) {
-  std::promise<int> port;
-  std::future<int> listening = port.get_future();
-  m_thread = std::thread([this, &port] {
+  // The server's sources go to the context its thread runs.
+  g_main_context_push_thread_default(m_context);
+  m_server = soup_server_new("server-header", "player-test", nullptr);
+  soup_server_add_handler(m_server, nullptr, &FileServer::Serve, this, nullptr);
+  if (soup_server_listen_local(m_server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
+    GSList* uris = soup_server_get_uris(m_server);
+    m_port = g_uri_get_port(static_cast<GUri*>(uris->data));
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+  }
+  g_main_context_pop_thread_default(m_context);
+  m_thread = std::thread([this] {
     g_main_context_push_thread_default(m_context);
-    SoupServer* server = soup_server_new("server-header", "player-test", nullptr);
-    Served served{m_root, m_stalled, m_firstStalled};
-    soup_server_add_handler(server, nullptr, &ServeFile, &served, nullptr);
-    int bound = 0;
-    if (soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
-      GSList* uris = soup_server_get_uris(server);
-      if (uris != nullptr) bound = g_uri_get_port(static_cast<GUri*>(uris->data));
-      g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-    }
-    port.set_value(bound);
-    if (bound > 0) g_main_loop_run(m_loop);
-    soup_server_disconnect(server);
-    g_object_unref(server);
+    g_main_loop_run(m_loop);
+    soup_server_disconnect(m_server);
+    g_object_unref(m_server);
     // Closed connections are released from the loop: let it finish that.
     while (g_main_context_iteration(m_context, FALSE)) {
     }
     g_main_context_pop_thread_default(m_context);
   });
-  m_port = listening.get();
 }
 
 FileServer::~FileServer() {
+  // Quitting from the loop's own thread: a quit before the loop runs would be lost.
   GSource* quit = g_idle_source_new();
   g_source_set_callback(
       quit,
@@ -92,6 +45,29 @@ FileServer::~FileServer() {
   m_thread.join();
   g_main_loop_unref(m_loop);
   g_main_context_unref(m_context);
+}
+
+void FileServer::Serve(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*,
+                       gpointer self) {
+  auto* server = static_cast<FileServer*>(self);
+  const std::string relative = path != nullptr ? path : "";
+  if (relative.rfind("/stalled/", 0) == 0) {
+    soup_server_message_pause(message);  // never unpaused: no answer comes
+    if (!server->m_stalled.exchange(true)) server->m_firstStalled.set_value();
+    return;
+  }
+  gchar* contents = nullptr;
+  gsize length = 0;
+  const std::string file = server->m_root + relative;
+  if (relative.find("..") != std::string::npos ||
+      !g_file_get_contents(file.c_str(), &contents, &length, nullptr)) {
+    soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
+    return;
+  }
+  // One type for all: the player finds each stream's type from its bytes.
+  soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
+  soup_server_message_set_response(message, "application/octet-stream", SOUP_MEMORY_TAKE,
+                                   contents, length);
 }
 
 std::string FileServer::Url(const std::string& path) const {

@@ -3,7 +3,7 @@
 #ifndef TESTS_PLAYERS_GST_TESTSERVERS_H
 #define TESTS_PLAYERS_GST_TESTSERVERS_H
 
-#include <glib.h>
+#include <libsoup/soup.h>
 
 #include <atomic>
 #include <chrono>
@@ -31,13 +31,17 @@ class FileServer {
   }
 
  private:
+  static void Serve(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*,
+                    gpointer self);
+
   const std::string m_root;
   GMainContext* const m_context;
   GMainLoop* const m_loop;
+  SoupServer* m_server = nullptr;
   int m_port = 0;
   std::atomic<bool> m_stalled{false};
   std::promise<void> m_firstStalled;
-  const std::shared_future<void> m_stalledSeen = m_firstStalled.get_future().share();
+  const std::future<void> m_stalledSeen = m_firstStalled.get_future();
   std::thread m_thread;
 };
 
