@@ -56,9 +56,12 @@ set(RUVO_GTEST_DISCOVERY_TIMEOUT 60 CACHE STRING
 
 # ruvo_add_gtest(<target> [<gtest_discover_tests options>...])
 # Registers every case of a test program with CTest, natively or under the
-# cross build's emulator. Options given override the defaults here.
+# cross build's emulator. Options given override the defaults here. A
+# parameterized case is named by its suite's name generator alone: the
+# parameter's printed bytes would only make the name unreadable.
 function(ruvo_add_gtest target)
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT ${RUVO_GTEST_DISCOVERY_TIMEOUT}
+    NO_PRETTY_VALUES
     ${ARGN})
 endfunction()

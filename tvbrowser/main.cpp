@@ -73,21 +73,27 @@ bool PositiveAtMost(double value, double most) {
   return std::isfinite(value) && value > 0 && value <= most;
 }
 
-// What the option parser cannot check by a value's type; empty when every
-// value is in range. The widget is read here once, for both processes.
+// What the option parser cannot check by a value's type, said as tvhost
+// says it; empty when every value is in range. The widget is read here
+// once, for both processes.
 std::string RangeError(const Options& o, int* widgetWidth, int* widgetHeight) {
   if (o.serviceTimeoutMs < 1 || o.serviceTimeoutMs > kLongestServiceTimeoutMs) {
-    return "--service-timeout must be 1 to " + std::to_string(kLongestServiceTimeoutMs);
+    return "bad value for --service-timeout: must be 1 to " +
+           std::to_string(kLongestServiceTimeoutMs);
   }
-  if (o.logLevel < 0 || o.logLevel > 9) return "--log-level must be 0 to 9";
+  if (o.logLevel < 0 || o.logLevel > 9) return "bad value for --log-level: must be 0 to 9";
   if (!PositiveAtMost(o.timeout, kLongestTimeoutSeconds)) {
-    return "--timeout must be more than 0 and at most " +
+    return "bad value for --timeout: must be more than 0 and at most " +
            std::to_string(static_cast<int>(kLongestTimeoutSeconds));
   }
-  if (!PositiveAtMost(o.mediaDuration, HUGE_VAL)) return "--media-duration must be more than 0";
-  if (!PositiveAtMost(o.timeScale, HUGE_VAL)) return "--time-scale must be more than 0";
+  if (!PositiveAtMost(o.mediaDuration, HUGE_VAL)) {
+    return "bad value for --media-duration: must be more than 0";
+  }
+  if (!PositiveAtMost(o.timeScale, HUGE_VAL)) {
+    return "bad value for --time-scale: must be more than 0";
+  }
   if (o.widget != nullptr && !ReadWidget(o.widget, widgetWidth, widgetHeight)) {
-    return "--widget must be WxH, each 1 to " + std::to_string(kLargestWidgetSide);
+    return "bad value for --widget: must be WxH, each 1 to " + std::to_string(kLargestWidgetSide);
   }
   return "";
 }

@@ -91,6 +91,8 @@ const ExitCase kCases[] = {
     {"MissingModule", "--plugin /nonexistent/module.so", "", 2,
      "cannot load module /nonexistent/module.so"},
     {"BadOption", "--numbers float", "", 2, "bad value for --numbers"},
+    {"BadWidget", "--widget 1280x0", "", 2, "bad value for --widget"},
+    {"BadTimeout", "--timeout -1", "", 2, "bad value for --timeout"},
     // A picture of the plane asked for on the command line that cannot
     // be had ends the run with 2, even when the page itself passed.
     {"PlaneSnapshotWithoutPlane", "--plane-snapshot @/exit.png", "tvhost.exit(0);", 2,
@@ -128,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(Tvbrowser, ExitCodeTest,
                          ::testing::ValuesIn(InTvbrowser({"ExitCode", "NumbersAsDoubles",
                                                           "UncaughtError", "ErrorInQueuedCallback",
                                                           "LeakedObject", "Timeout", "MissingPage",
-                                                          "MissingModule"})),
+                                                          "MissingModule", "BadWidget",
+                                                          "BadTimeout"})),
                          CaseName);
 #endif
 

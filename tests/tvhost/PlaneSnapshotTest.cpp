@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <ostream>
 #include <set>
 #include <string>
 
@@ -41,9 +40,6 @@ struct PlaneCase {
   const char* style;  // the element's area in page pixels
   Rect picture;       // where the 4:3 bars go on the plane
 };
-
-// Names the case in CTest's test names.
-void PrintTo(const PlaneCase& c, std::ostream* out) { *out << c.name; }
 
 class PlacedVideoTest : public ProgramTest, public ::testing::WithParamInterface<PlaneCase> {};
 

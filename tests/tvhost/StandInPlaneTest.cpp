@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,9 +57,6 @@ struct StandInCase {
   std::vector<Step> steps;
   Rgb inside;  // well inside the area 150, 75, 480 x 270, below the label
 };
-
-// Names the case in CTest's test names.
-void PrintTo(const StandInCase& c, std::ostream* out) { *out << c.name; }
 
 class StandInPlaneTest : public ::testing::TestWithParam<StandInCase> {};
 
