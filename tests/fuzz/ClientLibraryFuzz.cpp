@@ -30,6 +30,9 @@ class CheckingClient : public zor::CZorPluginWrapper {
   int OnEvent(int, std::string connection, std::string number) override {
     const size_t index = std::stoul(connection);
     const int value = std::stoi(number);
+    // A library that mixed up events' texts must fail here, not index past
+    // the tables.
+    FUZZ_CHECK(index < kMaxConnections, "event %d of an unknown connection %zu", value, index);
     FUZZ_CHECK(!m_ended[index], "event %d of connection %zu after its close", value, index);
     FUZZ_CHECK(value >= m_next[index], "event %d of connection %zu after %d", value, index,
                m_next[index] - 1);
