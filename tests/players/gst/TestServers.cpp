@@ -4,6 +4,24 @@
 
 namespace playertest {
 
+namespace {
+
+// The types a web server sends for the streams' files, as the player meets
+// them on the network.
+const char* ContentType(const std::string& path) {
+  const auto endsWith = [&path](const std::string& tail) {
+    return path.size() >= tail.size() &&
+           path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  if (endsWith(".m3u8")) return "application/vnd.apple.mpegurl";
+  if (endsWith(".mpd")) return "application/dash+xml";
+  if (endsWith(".mp4")) return "video/mp4";
+  if (endsWith(".ts")) return "video/mp2t";
+  return "application/octet-stream";
+}
+
+}  // namespace
+
 FileServer::FileServer(std::string root)
     : m_root(std::move(root)),
       m_context(g_main_context_new()),
@@ -64,10 +82,9 @@ void FileServer::Serve(SoupServer*, SoupServerMessage* message, const char* path
     soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
     return;
   }
-  // One type for all: the player finds each stream's type from its bytes.
   soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
-  soup_server_message_set_response(message, "application/octet-stream", SOUP_MEMORY_TAKE,
-                                   contents, length);
+  soup_server_message_set_response(message, ContentType(relative), SOUP_MEMORY_TAKE, contents,
+                                   length);
 }
 
 std::string FileServer::Url(const std::string& path) const {
