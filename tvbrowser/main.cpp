@@ -9,13 +9,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ExitCodes.h"
 #include "Screen.h"
+#include "WidgetSize.h"
 #include "virtualdisplay/VirtualDisplay.h"
 
 namespace {
@@ -25,7 +25,6 @@ using npbrowser::kExitTimeout;
 constexpr int kLongestServiceTimeoutMs = 86400000;  // a day
 // The run's timer counts milliseconds in 32 bits: about 49 days at most.
 constexpr double kLongestTimeoutSeconds = 1000000;
-constexpr gint64 kLargestWidgetSide = 100000;
 // How long the end of the run waits for the page to be drawn into the
 // screenshots: a page stuck in a loop is never drawn.
 constexpr unsigned kScreenshotBoundMs = 5000;
@@ -54,24 +53,7 @@ struct Options {
   gchar** page = nullptr;
 };
 
-// One side of "WxH": decimal digits only, in range.
-bool ReadSide(const std::string& text, int* side) {
-  gint64 value = 0;
-  if (!g_ascii_string_to_signed(text.c_str(), 10, 1, kLargestWidgetSide, &value, nullptr)) {
-    return false;
-  }
-  *side = static_cast<int>(value);
-  return true;
-}
-
-bool ReadWidget(const char* text, int* width, int* height) {
-  const char* x = strchr(text, 'x');
-  return x != nullptr && ReadSide(std::string(text, x), width) && ReadSide(x + 1, height);
-}
-
-bool PositiveAtMost(double value, double most) {
-  return std::isfinite(value) && value > 0 && value <= most;
-}
+bool Positive(double value) { return std::isfinite(value) && value > 0; }
 
 // What the option parser cannot check by a value's type, said as tvhost
 // says it; empty when every value is in range. The widget is read here
@@ -82,18 +64,19 @@ std::string RangeError(const Options& o, int* widgetWidth, int* widgetHeight) {
            std::to_string(kLongestServiceTimeoutMs);
   }
   if (o.logLevel < 0 || o.logLevel > 9) return "bad value for --log-level: must be 0 to 9";
-  if (!PositiveAtMost(o.timeout, kLongestTimeoutSeconds)) {
+  if (!Positive(o.timeout) || o.timeout > kLongestTimeoutSeconds) {
     return "bad value for --timeout: must be more than 0 and at most " +
            std::to_string(static_cast<int>(kLongestTimeoutSeconds));
   }
-  if (!PositiveAtMost(o.mediaDuration, HUGE_VAL)) {
+  if (!Positive(o.mediaDuration)) {
     return "bad value for --media-duration: must be more than 0";
   }
-  if (!PositiveAtMost(o.timeScale, HUGE_VAL)) {
+  if (!Positive(o.timeScale)) {
     return "bad value for --time-scale: must be more than 0";
   }
-  if (o.widget != nullptr && !ReadWidget(o.widget, widgetWidth, widgetHeight)) {
-    return "bad value for --widget: must be WxH, each 1 to " + std::to_string(kLargestWidgetSide);
+  if (o.widget != nullptr && !npbrowser::ReadWidgetSize(o.widget, widgetWidth, widgetHeight)) {
+    return "bad value for --widget: must be WxH, each 1 to " +
+           std::to_string(npbrowser::kLargestWidgetSide);
   }
   return "";
 }
@@ -280,7 +263,8 @@ int main(int argc, char** argv) {
   WebKitWebContext* web = webkit_web_context_get_default();
   std::string extensionDir = o.extensionDir != nullptr ? o.extensionDir : BesideSelf("extension");
   webkit_web_context_set_web_extensions_directory(web, extensionDir.c_str());
-  webkit_web_context_set_web_extensions_initialization_user_data(web, ExtensionSettings(o, width, height));
+  webkit_web_context_set_web_extensions_initialization_user_data(
+      web, ExtensionSettings(o, width, height));
 
   GtkWidget* window = o.headless ? gtk_offscreen_window_new() : gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_default_size(GTK_WINDOW(window), width, height);

@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 
+#include "WidgetSize.h"
+
 namespace tvhost {
 
 namespace {
@@ -65,19 +67,6 @@ ValueReader NonEmptyText(std::string Options::*field) {
   };
 }
 
-bool ReadWidget(const std::string& text, Options* options) {
-  size_t x = text.find('x');
-  long width = 0;
-  long height = 0;
-  if (x == std::string::npos || !ParseInt(text.substr(0, x), 1, 100000, &width) ||
-      !ParseInt(text.substr(x + 1), 1, 100000, &height)) {
-    return false;
-  }
-  options->widgetWidth = static_cast<int>(width);
-  options->widgetHeight = static_cast<int>(height);
-  return true;
-}
-
 // Every option that takes a value, with the reader that stores it.
 const std::map<std::string, ValueReader>& ValueOptions() {
   static const std::map<std::string, ValueReader> options = {
@@ -85,7 +74,9 @@ const std::map<std::string, ValueReader>& ValueOptions() {
       {"--log-level", Integer(&Options::logLevel, 0, 9)},
       {"--app-id", Integer(&Options::appId, INT32_MIN, INT32_MAX)},
       {"--app-name", Text(&Options::appName, 1023)},
-      {"--widget", ReadWidget},
+      {"--widget", [](const std::string& v, Options* o) {
+         return npbrowser::ReadWidgetSize(v, &o->widgetWidth, &o->widgetHeight);
+       }},
       {"--timeout", Positive(&Options::timeoutSeconds)},
       {"--numbers", [](const std::string& v, Options* o) {
          o->numbers = v == "int32" ? NumberMode::kInt32 : NumberMode::kDouble;

@@ -39,7 +39,6 @@ namespace {
 
 using namespace npbrowser;
 
-
 // The web process's GLib main context is its main thread's loop. An idle
 // source rather than g_main_context_invoke, which runs the task at once when
 // posted from the main thread: a module's async call must never run inside
