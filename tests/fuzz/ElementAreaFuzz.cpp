@@ -122,6 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                    height == want(flags & 2, texts[2], "height"),
                "edges %d %d %d %d of \"%s\"", left, top, width, height, style.c_str());
   }
-  testbrowser::ClearCapturedLog();  // the messages were formatted; none is kept
+  testbrowser::ClearTranscript();  // the messages were formatted; none is kept
   return 0;
 }

@@ -31,9 +31,11 @@ void CaptureLog(int, int level, const char* format, ...) {
   char text[4096];
   vsnprintf(text, sizeof text, format, args);
   va_end(args);
-  // The text after the common prefix: find its end in the formatted line.
-  const char* body = strstr(text, "]\n          ");
-  line.text = body != nullptr ? body + strlen("]\n          ") : text;
+  // The text after the common prefix: find the prefix's last part, which
+  // holds no directive, in the formatted line.
+  const char* const prefixEnd = strchr(kPrefix, ']');
+  const char* body = strstr(text, prefixEnd);
+  line.text = body != nullptr ? body + strlen(prefixEnd) : text;
   if (strncmp(format, kPrefix, strlen(kPrefix)) != 0) line.text = "<missing prefix>";
   static const std::regex pointer("0x[0-9a-fA-F]+");  // a %p, which differs from run to run
   RecordLine(std::to_string(level) + " " + line.function + ": " +

@@ -17,7 +17,6 @@ struct LogLine {
   std::string text;      // the message after the common prefix, formatted
 };
 
-inline void ClearCapturedLog() { ClearTranscript(); }
 // Runs `observer` inside the hook for every later message, as code that
 // runs between the module's steps would; null removes it.
 void SetLogObserver(std::function<void(const LogLine&)> observer);
